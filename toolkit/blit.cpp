@@ -1,0 +1,30 @@
+#include "toolkit/blit.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tk {
+
+bool CopyRect(const PixelView& dest, int x, int y, int width, int height, const PixelView& src,
+              int src_x, int src_y)
+{
+    if (!dest.pixels || !src.pixels || width <= 0 || height <= 0)
+        return false;
+    // Clip on the left and top of both buffers, then on the right and bottom.
+    int skip_x = std::max({0, -x, -src_x});
+    int skip_y = std::max({0, -y, -src_y});
+    x += skip_x, src_x += skip_x, width -= skip_x;
+    y += skip_y, src_y += skip_y, height -= skip_y;
+    width = std::min({width, dest.width - x, src.width - src_x});
+    height = std::min({height, dest.height - y, src.height - src_y});
+    if (width <= 0 || height <= 0)
+        return false;
+    for (int row = 0; row < height; ++row) {
+        std::memmove(dest.pixels + static_cast<std::ptrdiff_t>(y + row) * dest.stride + x,
+                     src.pixels + static_cast<std::ptrdiff_t>(src_y + row) * src.stride + src_x,
+                     static_cast<std::size_t>(width) * sizeof(std::uint32_t));
+    }
+    return true;
+}
+
+} // namespace tk

@@ -1,0 +1,17 @@
+#pragma once
+// The sub-folders of a folder, for the folder-list control on Linux.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tk::linux_paths {
+
+// Full program paths of the immediate sub-folders of folder (a program
+// path), sorted by name without regard to case, ties by exact bytes.
+// Symbolic links to folders count as folders. Names starting with "." are
+// hidden folders and left out, and so is any name the path mapping refuses.
+// Empty when the folder cannot be opened.
+std::optional<std::vector<std::string>> ListSubFolders(const std::string& folder);
+
+} // namespace tk::linux_paths

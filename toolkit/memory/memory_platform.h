@@ -1,0 +1,223 @@
+#pragma once
+// A headless platform that keeps everything in memory and records every call
+// in order. Tests and benchmarks drive the program through it; nothing here
+// needs a window system, an audio device or a disk.
+
+#include "toolkit/blit.h"
+#include "toolkit/platform.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tk::memory {
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+
+    Image() = default;
+    Image(int w, int h, std::uint32_t fill = 0);
+    std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; }
+    PixelView View();
+    friend bool operator==(const Image&, const Image&) = default;
+};
+
+// Thrown by EndAtOnce, so a test sees where the process would have ended.
+// Not a std::exception: error-tolerant code must not swallow it.
+struct ProcessEnded {};
+
+class MemoryPlatform;
+
+class MemoryPictureBox final : public PictureBox {
+public:
+    MemoryPictureBox(MemoryPlatform& owner, const ControlSpec& spec);
+    ~MemoryPictureBox() override;
+    int Left() const override { return spec_.left; }
+    int Top() const override { return spec_.top; }
+    int Width() const override { return spec_.width; }
+    int Height() const override { return spec_.height; }
+    int ScaleMode() const override { return scale_mode_; }
+    void SetScaleMode(int mode) override;
+    Hdc hDC() override;
+    void Refresh() override;
+    PictureRef Picture() const override { return picture_; }
+    void SetPicture(const PictureRef& picture) override;
+
+    const Image& Retained() const { return image_; }
+    // What the screen shows of the box: its image as of the last redraw.
+    const Image& Shown() const { return shown_; }
+    std::string Name() const;
+
+private:
+    MemoryPlatform& owner_;
+    const ControlSpec& spec_;
+    int scale_mode_ = kScaleModePixel;
+    Image image_;
+    Image shown_;
+    PictureRef picture_;
+};
+
+class MemoryComboBox final : public ComboBox {
+public:
+    MemoryComboBox(MemoryPlatform& owner, const ControlSpec& spec, ControlId id, FormEvents& events)
+        : owner_(owner), spec_(spec), id_(id), events_(events), text_(spec.text) {}
+    void AddItem(const std::string& text) override;
+    int ListCount() const override { return static_cast<int>(items_.size()); }
+    std::string List(int index) const override;
+    int ListIndex() const override { return index_; }
+    void SetListIndex(int index) override;
+    std::string Text() const override { return text_; }
+    void Type(std::string text) { text_ = std::move(text); }
+
+private:
+    MemoryPlatform& owner_;
+    const ControlSpec& spec_;
+    ControlId id_;
+    FormEvents& events_;
+    std::vector<std::string> items_;
+    int index_ = -1;
+    std::string text_;
+};
+
+class MemoryFolderList final : public FolderList {
+public:
+    MemoryFolderList(MemoryPlatform& owner, const ControlSpec& spec) : owner_(owner), spec_(spec) {}
+    std::string Path() const override { return path_; }
+    void SetPath(const std::string& folder) override;
+    void Refresh() override;
+    std::int16_t ListCount() const override;
+    std::string List(int index) const override;
+
+private:
+    MemoryPlatform& owner_;
+    const ControlSpec& spec_;
+    std::string path_;
+    std::vector<std::string> entries_;
+};
+
+class MemoryTimer final : public Timer {
+public:
+    MemoryTimer(MemoryPlatform& owner, const ControlSpec& spec)
+        : owner_(owner), spec_(spec), enabled_(spec.enabled), interval_(spec.interval_ms) {}
+    bool Enabled() const override { return enabled_; }
+    void SetEnabled(bool enabled) override;
+    int Interval() const override { return interval_; }
+    void SetInterval(int ms) override { interval_ = ms; }
+
+private:
+    MemoryPlatform& owner_;
+    const ControlSpec& spec_;
+    bool enabled_;
+    int interval_;
+};
+
+class MemoryForm final : public Form {
+public:
+    MemoryForm(MemoryPlatform& owner, const FormSpec& spec, FormEvents& events);
+
+    float Left() const override { return left_; }
+    float Top() const override { return top_; }
+    float Width() const override;
+    float Height() const override;
+    void SetLeft(float twips) override;
+    void SetTop(float twips) override;
+    PictureRef Picture() const override { return picture_; }
+    void Show() override;
+    bool Visible() const override { return visible_; }
+
+    // What a user does.
+    void Press(ControlId id, std::int16_t button = 1, float x = 1, float y = 1);
+    void Select(ControlId combo, int index); // a choice in the drop-down list
+    void Activate(ControlId button);
+    void FireTimer(ControlId timer);
+    // The close command: false when the unload was cancelled.
+    bool Close();
+    bool Closed() const { return closed_; }
+
+    MemoryPictureBox& Box(ControlId id);
+
+protected:
+    void CreateControls() override;
+    PictureBox& PictureBoxOf(ControlId id) override;
+    ComboBox& ComboBoxOf(ControlId id) override;
+    FolderList& FolderListOf(ControlId id) override;
+    Timer& TimerOf(ControlId id) override;
+
+private:
+    MemoryPlatform& owner_;
+    std::map<ControlId, std::unique_ptr<MemoryPictureBox>> boxes_;
+    std::map<ControlId, std::unique_ptr<MemoryComboBox>> combos_;
+    std::map<ControlId, std::unique_ptr<MemoryFolderList>> folder_lists_;
+    std::map<ControlId, std::unique_ptr<MemoryTimer>> timers_;
+    PictureRef picture_;
+    float left_ = 0, top_ = 0;
+    bool visible_ = false;
+    bool closed_ = false;
+};
+
+class MemoryPlatform final : public Process, public Screen, public Gdi, public SoundOutput, public Forms {
+public:
+    MemoryPlatform();
+    Platform& Get() { return platform_; }
+
+    // Process
+    bool AnotherInstanceRunning() override;
+    std::string ExecutableFolder() override;
+    [[noreturn]] void EndAtOnce() override;
+    void DoEvents() override;
+    // Screen
+    float Width() const override { return screen_width; }
+    float Height() const override { return screen_height; }
+    // Gdi
+    int BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x, int src_y,
+               std::uint32_t rop) override;
+    // SoundOutput
+    int sndPlaySoundA(const std::string& path, unsigned flags) override;
+    // Forms
+    std::unique_ptr<Form> Create(const FormSpec& spec, FormEvents& events) override;
+
+    PictureRef PictureOf(ImageId id);
+    void Record(std::string entry) { log.push_back(std::move(entry)); }
+    Hdc Register(Image& image);
+    void Unregister(Image& image);
+
+    // What the machine is like; tests set these before starting.
+    bool another_instance = false;
+    std::optional<std::string> executable_folder = std::string("C:\\Tools\\Tuning");
+    float screen_width = 1920 * 15.0f;
+    float screen_height = 1080 * 15.0f;
+    int frame_width = 6, frame_height = 24; // pixels the frame adds
+    bool refuse_moves = false;
+    // Sub-folders by folder (a path ending in "\"); a folder not listed
+    // here cannot be opened.
+    std::map<std::string, std::vector<std::string>> folders;
+    // The images the program file carries.
+    std::function<Image(ImageId)> images;
+    // Events waiting in the queue, handled by DoEvents.
+    std::vector<std::function<void()>> pending;
+
+    // What happened, in order.
+    std::vector<std::string> log;
+    struct Played {
+        std::string path;
+        unsigned flags;
+    };
+    std::vector<Played> sounds;
+    MemoryForm* form = nullptr; // the last window created
+
+private:
+    Platform platform_;
+    std::set<Hdc> live_;
+    std::map<ImageId, PictureRef> pictures_;
+};
+
+// The default images: distinct, position-dependent patterns, so a wrong
+// offset or a wrong canvas shows in any pixel comparison.
+Image PatternImage(ImageId id);
+
+} // namespace tk::memory
