@@ -1,0 +1,16 @@
+// The Linux program: Qt windows, OpenAL sound, and the program's own Main.
+
+#include "startup/app_modul.h"
+#include "toolkit/qt/qt_platform.h"
+#include "toolkit/qt/sound_service.h"
+
+int main(int argc, char** argv)
+{
+    tk::qt::PrepareEnvironment();
+    tk::qt::QtPlatform qt(argc, argv);
+    tk::qt::SoundService sound;
+    tk::Platform platform{qt, qt, qt, sound, qt};
+    tarvisk::Program program(platform);
+    tarvisk::Main(program);
+    return qt.Run();
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The Qt 6 Widgets backend: process, screen, block transfer and windows on
+// Linux. The application object is made on first need, so a second instance
+// ends before it ever talks to the display.
+
+#include "toolkit/platform.h"
+
+#include <memory>
+#include <set>
+
+class QApplication;
+class QImage;
+
+namespace tk::qt {
+
+// One artwork pixel must be one screen pixel: call before anything of Qt.
+void PrepareEnvironment();
+
+class QtPlatform final : public Process, public Screen, public Gdi, public Forms {
+public:
+    QtPlatform(int& argc, char** argv);
+    ~QtPlatform() override;
+
+    // Process
+    bool AnotherInstanceRunning() override;
+    std::string ExecutableFolder() override;
+    [[noreturn]] void EndAtOnce() override;
+    void DoEvents() override;
+    // Screen
+    float Width() const override;
+    float Height() const override;
+    // Gdi
+    int BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x, int src_y,
+               std::uint32_t rop) override;
+    // Forms
+    std::unique_ptr<Form> Create(const FormSpec& spec, FormEvents& events) override;
+
+    // Runs the window's events until the last window is closed.
+    int Run();
+    QApplication& App();
+
+    // Retained images are known by their drawing context.
+    Hdc Register(QImage& image);
+    void Unregister(QImage& image);
+
+private:
+    int& argc_;
+    char** argv_;
+    std::unique_ptr<QApplication> app_;
+    std::set<Hdc> live_;
+};
+
+} // namespace tk::qt

@@ -1,0 +1,21 @@
+#pragma once
+// The sound output of the Linux program, opened on the first request, so a
+// second instance never opens the audio device.
+
+#include "toolkit/platform.h"
+
+#include <memory>
+
+namespace tk::qt {
+
+class SoundService final : public SoundOutput {
+public:
+    SoundService();
+    ~SoundService() override;
+    int sndPlaySoundA(const std::string& path, unsigned flags) override;
+
+private:
+    std::unique_ptr<SoundOutput> output_;
+};
+
+} // namespace tk::qt
