@@ -1,0 +1,67 @@
+#pragma once
+// The real Qt backend on the offscreen platform, with a temporary sound
+// library and a recording sound output, for tests of the whole window.
+
+#include "startup/app_modul.h"
+#include "toolkit/qt/qt_form.h"
+#include "toolkit/qt/qt_platform.h"
+#include "window/tuner.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace tarvisk::testing_qt {
+
+// The one platform of the test program; made by its main().
+tk::qt::QtPlatform& Qt();
+
+class RecordingSound final : public tk::SoundOutput {
+public:
+    struct Played {
+        std::string path;
+        unsigned flags;
+    };
+    int sndPlaySoundA(const std::string& path, unsigned flags) override
+    {
+        played.push_back({path, flags});
+        return 1;
+    }
+    std::vector<Played> played;
+};
+
+// The Qt process services, but the program lives in a folder of the test's.
+class FolderProcess final : public tk::Process {
+public:
+    bool AnotherInstanceRunning() override { return false; }
+    std::string ExecutableFolder() override { return folder; }
+    void EndAtOnce() override { throw std::logic_error("ended"); }
+    void DoEvents() override { Qt().DoEvents(); }
+    std::string folder;
+};
+
+class QtWindowTest : public ::testing::Test {
+protected:
+    QtWindowTest();
+    ~QtWindowTest() override;
+
+    // Makes Tunes\ with these set folders under a fresh program folder.
+    void MakeLibrary(const std::vector<std::string>& sets);
+    void Start(); // runs Main
+
+    tk::qt::QtForm& Form() { return static_cast<tk::qt::QtForm&>(program_.tuner->Form()); }
+    Tuner& Window() { return *program_.tuner; }
+
+    std::filesystem::path folder_;
+    FolderProcess process_;
+    RecordingSound sound_;
+    tk::Platform platform_;
+    Program program_;
+};
+
+} // namespace tarvisk::testing_qt
