@@ -1,0 +1,66 @@
+#pragma once
+// The Linux sound output: OpenAL Soft plays, libsndfile decodes.
+//
+// - sndPlaySoundA returns at once; a worker thread opens the device, decodes
+//   and plays. Every request stops what sounds before anything else, and the
+//   latest request wins over any still waiting or being decoded.
+// - One source, one sound at a time; a loop repeats its file sample-exactly.
+// - A missing or unplayable file sounds a short built-in alert instead.
+// - Decoded files stay cached (bounded in bytes) for instant replay.
+// - With nothing sounding the device is paused, so an idle program costs no CPU.
+// - Without any audio device the program runs silently (one stderr line).
+
+#include "toolkit/platform.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tk::openal {
+
+class OpenAlSoundOutput final : public SoundOutput {
+public:
+    // The default output device, opened in the background.
+    OpenAlSoundOutput();
+    // A named output device; an empty name is the default one.
+    explicit OpenAlSoundOutput(const std::string& device_name);
+    ~OpenAlSoundOutput() override;
+    OpenAlSoundOutput(const OpenAlSoundOutput&) = delete;
+    OpenAlSoundOutput& operator=(const OpenAlSoundOutput&) = delete;
+
+    // An output whose mix is rendered on demand into memory (stereo float at
+    // `frequency`) instead of reaching a device; empty when OpenAL lacks the
+    // loopback extension. For tests and benchmarks.
+    static std::unique_ptr<OpenAlSoundOutput> ForLoopback(int frequency = 44100);
+
+    // SND_ASYNC is implied; SND_LOOP repeats the file until the next request.
+    // Always reports success: failures are not the caller's concern.
+    int sndPlaySoundA(const std::string& path, unsigned flags) override;
+
+    // Loopback only: mixes the next `frames` frames, interleaved left/right.
+    std::vector<float> Render(std::size_t frames);
+
+    // Blocks until the device is open (or known to be absent) and every
+    // request made so far has started playing or been dropped.
+    void WaitUntilSettled();
+
+    struct Stats {
+        bool device_open = false;
+        bool device_paused = false;
+        std::uint64_t decodes = 0;   // files read and decoded
+        std::uint64_t fallbacks = 0; // alerts sounded for unplayable files
+        std::size_t cached_bytes = 0;
+    };
+    Stats GetStats() const;
+
+private:
+    struct LoopbackTag {};
+    OpenAlSoundOutput(LoopbackTag, int frequency);
+
+    class Worker;
+    std::unique_ptr<Worker> worker_;
+};
+
+} // namespace tk::openal

@@ -1,0 +1,120 @@
+#include "toolkit/openal/wav_decoder.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tk::openal {
+
+namespace {
+
+constexpr sf_count_t kChunkFrames = 16384;
+
+struct SndFileCloser {
+    void operator()(SNDFILE* file) const { sf_close(file); }
+};
+using SndFilePtr = std::unique_ptr<SNDFILE, SndFileCloser>;
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+FileStamp StampFrom(const std::string& path, const struct stat& st)
+{
+    FileStamp stamp;
+    stamp.path = path;
+    stamp.device = static_cast<std::uint64_t>(st.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(st.st_ino);
+    stamp.size = static_cast<std::int64_t>(st.st_size);
+    stamp.mtime_ns = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 +
+                     static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    return stamp;
+}
+
+} // namespace
+
+std::optional<FileStamp> StampOf(const std::string& native_path)
+{
+    struct stat st {};
+    if (stat(native_path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return StampFrom(native_path, st);
+}
+
+DecodeStatus DecodeFile(const std::string& native_path, Pcm& out,
+                        const std::function<bool()>& cancelled, const DecodeLimits& limits,
+                        FileStamp* stamp)
+{
+    out = Pcm{};
+    // O_NONBLOCK: a FIFO named like a note must not hang the open.
+    Descriptor fd(open(native_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0)
+        return errno == ENOENT || errno == ENOTDIR ? DecodeStatus::Missing : DecodeStatus::Unreadable;
+    struct stat st {};
+    if (fstat(fd.get(), &st) != 0)
+        return DecodeStatus::Unreadable;
+    if (!S_ISREG(st.st_mode))
+        return DecodeStatus::NotAFile;
+    if (stamp != nullptr)
+        *stamp = StampFrom(native_path, st);
+
+    SF_INFO info{};
+    // The descriptor stays ours, so it is closed once whatever libsndfile does.
+    SndFilePtr file(sf_open_fd(fd.get(), SFM_READ, &info, SF_FALSE));
+    if (!file)
+        return DecodeStatus::Unreadable;
+    if (info.channels < 1 || info.samplerate < limits.min_rate || info.samplerate > limits.max_rate)
+        return DecodeStatus::Unreadable;
+
+    // Float sources beyond full scale clip instead of wrapping around.
+    sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
+
+    const auto by_time = static_cast<std::size_t>(limits.max_seconds * info.samplerate);
+    const std::size_t by_bytes = limits.max_bytes / (2 * sizeof(std::int16_t));
+    const std::size_t max_frames = std::min(by_time, by_bytes);
+    // The header's frame count is only a hint: it may lie.
+    if (info.frames > 0)
+        out.samples.reserve(2 * std::min(static_cast<std::size_t>(info.frames), max_frames));
+
+    const auto channels = static_cast<std::size_t>(info.channels);
+    std::vector<std::int16_t> chunk(static_cast<std::size_t>(kChunkFrames) * channels);
+    for (;;) {
+        if (cancelled && cancelled())
+            return DecodeStatus::Cancelled;
+        const sf_count_t got = sf_readf_short(file.get(), chunk.data(), kChunkFrames);
+        if (got <= 0)
+            break;
+        const auto frames = static_cast<std::size_t>(got);
+        if (out.Frames() + frames > max_frames)
+            return DecodeStatus::TooLong;
+        for (std::size_t i = 0; i < frames; ++i) {
+            const std::int16_t* frame = &chunk[i * channels];
+            out.samples.push_back(frame[0]);
+            out.samples.push_back(channels > 1 ? frame[1] : frame[0]);
+        }
+    }
+    if (sf_error(file.get()) != SF_ERR_NO_ERROR && out.samples.empty())
+        return DecodeStatus::Unreadable;
+    if (out.samples.empty())
+        return DecodeStatus::Empty;
+    out.rate = info.samplerate;
+    return DecodeStatus::Ok;
+}
+
+} // namespace tk::openal

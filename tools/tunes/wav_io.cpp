@@ -1,0 +1,95 @@
+#include "tools/tunes/wav_io.h"
+
+#include <memory>
+#include <sndfile.h>
+#include <filesystem>
+#include <system_error>
+
+namespace tarvisk::tunes {
+
+namespace {
+
+struct Closer {
+    void operator()(SNDFILE* file) const { sf_close(file); }
+};
+using SndFilePtr = std::unique_ptr<SNDFILE, Closer>;
+
+std::string FormatInfoName(int format)
+{
+    SF_FORMAT_INFO info{};
+    info.format = format;
+    if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof(info)) != 0 || info.name == nullptr)
+        return "unknown";
+    return info.name;
+}
+
+} // namespace
+
+bool WriteWav(const std::string& path, std::span<const float> mono, int rate, std::string& error)
+{
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SndFilePtr file(sf_open(path.c_str(), SFM_WRITE, &info));
+    if (!file) {
+        error = sf_strerror(nullptr);
+        return false;
+    }
+    const auto frames = static_cast<sf_count_t>(mono.size());
+    if (sf_writef_float(file.get(), mono.data(), frames) != frames) {
+        error = sf_strerror(file.get());
+        return false;
+    }
+    return true;
+}
+
+std::optional<WavData> ReadWav(const std::string& path, std::string& error, double max_seconds)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        error = std::filesystem::exists(path, ec) ? "not a file" : "missing";
+        return std::nullopt;
+    }
+    SF_INFO info{};
+    SndFilePtr file(sf_open(path.c_str(), SFM_READ, &info));
+    if (!file) {
+        error = sf_strerror(nullptr);
+        return std::nullopt;
+    }
+    if (info.channels < 1 || info.samplerate < 1) {
+        error = "bad header";
+        return std::nullopt;
+    }
+    WavData data;
+    data.rate = info.samplerate;
+    data.channels = info.channels;
+    data.format = FormatInfoName(info.format & SF_FORMAT_TYPEMASK) + ", " +
+                  FormatInfoName(info.format & SF_FORMAT_SUBMASK);
+    const auto limit = static_cast<std::int64_t>(max_seconds * info.samplerate);
+    const auto channels = static_cast<std::size_t>(info.channels);
+    std::vector<float> chunk(8192 * channels);
+    for (;;) {
+        const sf_count_t got = sf_readf_float(file.get(), chunk.data(), 8192);
+        if (got <= 0)
+            break;
+        if (data.frames + got > limit) {
+            error = "longer than " + std::to_string(static_cast<int>(max_seconds)) + " s";
+            return std::nullopt;
+        }
+        for (sf_count_t i = 0; i < got; ++i) {
+            float sum = 0.0f;
+            for (std::size_t c = 0; c < channels; ++c)
+                sum += chunk[static_cast<std::size_t>(i) * channels + c];
+            data.mono.push_back(sum / static_cast<float>(channels));
+        }
+        data.frames += got;
+    }
+    if (data.frames == 0) {
+        error = "no audio data";
+        return std::nullopt;
+    }
+    return data;
+}
+
+} // namespace tarvisk::tunes
