@@ -164,38 +164,41 @@ private:
 
 class QtTimer final : public Timer {
 public:
-    QtTimer(QtForm& form, ControlId id, const ControlSpec& spec) : form_(form), id_(id)
+    QtTimer(QtForm& form, ControlId id, const ControlSpec& spec, QObject* parent)
+        : form_(form), id_(id), timer_(new QTimer(parent))
     {
-        timer_.setInterval(spec.interval_ms);
-        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+        timer_->setObjectName(ToQString(spec.name));
+        timer_->setInterval(spec.interval_ms);
+        QObject::connect(timer_, &QTimer::timeout, timer_, [this] {
             form_.Dispatch([&](FormEvents& events) { events.TimerFired(id_); });
         });
         SetEnabled(spec.enabled);
     }
-    bool Enabled() const override { return timer_.isActive(); }
+    ~QtTimer() override { delete timer_; }
+    bool Enabled() const override { return timer_->isActive(); }
     void SetEnabled(bool enabled) override
     {
         // start() on a running timer starts its interval afresh: the light
         // stays a full second after the latest press.
-        if (enabled && timer_.interval() > 0)
-            timer_.start();
+        if (enabled && timer_->interval() > 0)
+            timer_->start();
         else
-            timer_.stop();
+            timer_->stop();
     }
-    int Interval() const override { return timer_.interval(); }
+    int Interval() const override { return timer_->interval(); }
     void SetInterval(int ms) override
     {
         if (ms < 0)
             throw Error("Invalid property value");
-        timer_.setInterval(ms);
+        timer_->setInterval(ms);
         if (ms == 0)
-            timer_.stop();
+            timer_->stop();
     }
 
 private:
     QtForm& form_;
     ControlId id_;
-    QTimer timer_;
+    QTimer* timer_; // a child of the window, found there by name
 };
 
 // A push button that the Return key activates too, as on the original
@@ -411,7 +414,7 @@ void QtForm::CreateControls()
             folder_lists_[id] = std::make_unique<QtFolderList>();
             break;
         case ControlKind::Timer:
-            timers_[id] = std::make_unique<QtTimer>(*this, id, c);
+            timers_[id] = std::make_unique<QtTimer>(*this, id, c, window_.get());
             break;
         case ControlKind::Button: {
             auto* button = new QtButton(ToQString(c.text), window_.get());
