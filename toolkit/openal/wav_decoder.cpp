@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <fcntl.h>
 #include <memory>
 #include <sndfile.h>
@@ -34,6 +35,14 @@ public:
 private:
     int fd_;
 };
+
+std::int16_t ToInt16(float v)
+{
+    // NaN from a corrupt float file becomes silence.
+    if (!(v == v))
+        return 0;
+    return static_cast<std::int16_t>(std::lrint(std::clamp(v * 32768.0f, -32768.0f, 32767.0f)));
+}
 
 FileStamp StampFrom(const std::string& path, const struct stat& st)
 {
@@ -82,9 +91,6 @@ DecodeStatus DecodeFile(const std::string& native_path, Pcm& out,
     if (info.channels < 1 || info.samplerate < limits.min_rate || info.samplerate > limits.max_rate)
         return DecodeStatus::Unreadable;
 
-    // Float sources beyond full scale clip instead of wrapping around.
-    sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
-
     const auto by_time = static_cast<std::size_t>(limits.max_seconds * info.samplerate);
     const std::size_t by_bytes = limits.max_bytes / (2 * sizeof(std::int16_t));
     const std::size_t max_frames = std::min(by_time, by_bytes);
@@ -93,20 +99,23 @@ DecodeStatus DecodeFile(const std::string& native_path, Pcm& out,
         out.samples.reserve(2 * std::min(static_cast<std::size_t>(info.frames), max_frames));
 
     const auto channels = static_cast<std::size_t>(info.channels);
-    std::vector<std::int16_t> chunk(static_cast<std::size_t>(kChunkFrames) * channels);
+    // Read as float (integer files come scaled to -1..1), so every encoding
+    // takes one path and floats beyond full scale clip instead of wrapping.
+    std::vector<float> chunk(static_cast<std::size_t>(kChunkFrames) * channels);
     for (;;) {
         if (cancelled && cancelled())
             return DecodeStatus::Cancelled;
-        const sf_count_t got = sf_readf_short(file.get(), chunk.data(), kChunkFrames);
+        const sf_count_t got = sf_readf_float(file.get(), chunk.data(), kChunkFrames);
         if (got <= 0)
             break;
         const auto frames = static_cast<std::size_t>(got);
         if (out.Frames() + frames > max_frames)
             return DecodeStatus::TooLong;
         for (std::size_t i = 0; i < frames; ++i) {
-            const std::int16_t* frame = &chunk[i * channels];
-            out.samples.push_back(frame[0]);
-            out.samples.push_back(channels > 1 ? frame[1] : frame[0]);
+            const float* frame = &chunk[i * channels];
+            const std::int16_t left = ToInt16(frame[0]);
+            out.samples.push_back(left);
+            out.samples.push_back(channels > 1 ? ToInt16(frame[1]) : left);
         }
     }
     if (sf_error(file.get()) != SF_ERR_NO_ERROR && out.samples.empty())

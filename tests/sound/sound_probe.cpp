@@ -1,0 +1,27 @@
+// Starts the sound output as the program does, plays a few requests and says
+// what it found: "open=0|1 paused=0|1".
+
+#include "toolkit/openal/openal_sound_output.h"
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+int main(int argc, char** argv)
+{
+    const std::string device = argc > 1 ? argv[1] : "";
+    const std::string wav = argc > 2 ? argv[2] : "\\nonexistent\\Tunes\\Chord.wav";
+    tk::openal::OpenAlSoundOutput output(device);
+    output.sndPlaySoundA(wav, tk::SND_ASYNC | tk::SND_LOOP);
+    output.sndPlaySoundA(wav, tk::SND_ASYNC);
+    output.WaitUntilSettled();
+    // A one-shot sound has ended within a second; then the device rests.
+    auto stats = output.GetStats();
+    for (int i = 0; i < 40 && stats.device_open && !stats.device_paused; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        stats = output.GetStats();
+    }
+    std::printf("open=%d paused=%d\n", stats.device_open ? 1 : 0, stats.device_paused ? 1 : 0);
+    return 0;
+}
