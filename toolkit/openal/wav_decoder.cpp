@@ -14,6 +14,8 @@ namespace tk::openal {
 namespace {
 
 constexpr sf_count_t kChunkFrames = 16384;
+// Beyond the first two, channels are dropped; a count above this is a lie.
+constexpr int kMaxChannels = 64;
 
 struct SndFileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
@@ -88,7 +90,8 @@ DecodeStatus DecodeFile(const std::string& native_path, Pcm& out,
     SndFilePtr file(sf_open_fd(fd.get(), SFM_READ, &info, SF_FALSE));
     if (!file)
         return DecodeStatus::Unreadable;
-    if (info.channels < 1 || info.samplerate < limits.min_rate || info.samplerate > limits.max_rate)
+    if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate < limits.min_rate ||
+        info.samplerate > limits.max_rate)
         return DecodeStatus::Unreadable;
 
     const auto by_time = static_cast<std::size_t>(limits.max_seconds * info.samplerate);

@@ -1,0 +1,226 @@
+// Files that are not what they claim: the output neither crashes nor hangs,
+// keeps its memory bounded, sounds the alert where nothing can be played and
+// plays the next good file as usual.
+
+#include "tests/sound/sound_test_support.h"
+#include "toolkit/openal/openal_sound_output.h"
+#include "toolkit/openal/wav_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sndfile.h>
+#include <sys/stat.h>
+
+namespace tarvisk::sound_test {
+namespace {
+
+namespace fs = std::filesystem;
+using tk::openal::DecodeFile;
+using tk::openal::DecodeLimits;
+using tk::openal::DecodeStatus;
+using tk::openal::OpenAlSoundOutput;
+using tk::openal::Pcm;
+
+std::vector<char> ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& path, const std::vector<char>& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::size_t Find(const std::vector<char>& bytes, const char* tag)
+{
+    for (std::size_t i = 0; i + 4 <= bytes.size(); ++i)
+        if (std::memcmp(&bytes[i], tag, 4) == 0)
+            return i;
+    throw std::runtime_error(std::string("no chunk ") + tag);
+}
+
+void Put32(std::vector<char>& bytes, std::size_t at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+void Put16(std::vector<char>& bytes, std::size_t at, std::uint16_t value)
+{
+    bytes[at] = static_cast<char>(value & 0xFF);
+    bytes[at + 1] = static_cast<char>(value >> 8);
+}
+
+// A good 16-bit note, then changed by `edit`.
+void PatchedWav(const fs::path& path, const std::function<void(std::vector<char>&)>& edit)
+{
+    WriteSine(path, 330.0, 0.5);
+    auto bytes = ReadBytes(path);
+    edit(bytes);
+    WriteBytes(path, bytes);
+}
+
+struct BadFile {
+    const char* name;
+    std::function<void(const fs::path&)> make;
+    bool sounds_alert;
+};
+
+const BadFile kBadFiles[] = {
+    {"Missing", [](const fs::path&) {}, true},
+    {"FolderNamedLikeANote", [](const fs::path& p) { fs::create_directory(p); }, true},
+    {"Fifo", [](const fs::path& p) { mkfifo(p.c_str(), 0600); }, true},
+    {"EmptyFile", [](const fs::path& p) { WriteBytes(p, {}); }, true},
+    {"Garbage",
+     [](const fs::path& p) {
+         std::vector<char> bytes(10000);
+         for (std::size_t i = 0; i < bytes.size(); ++i)
+             bytes[i] = static_cast<char>((i * 7919u) >> 3);
+         WriteBytes(p, bytes);
+     },
+     true},
+    {"CutInsideTheHeader",
+     [](const fs::path& p) { PatchedWav(p, [](std::vector<char>& b) { b.resize(20); }); }, true},
+    {"NoSampleData",
+     [](const fs::path& p) {
+         PatchedWav(p, [](std::vector<char>& b) {
+             const std::size_t data = Find(b, "data");
+             b.resize(data + 8);
+             Put32(b, data + 4, 0);
+         });
+     },
+     true},
+    {"ZeroSampleRate",
+     [](const fs::path& p) { PatchedWav(p, [](std::vector<char>& b) { Put32(b, Find(b, "fmt ") + 12, 0); }); },
+     true},
+    {"AbsurdSampleRate",
+     [](const fs::path& p) {
+         PatchedWav(p, [](std::vector<char>& b) { Put32(b, Find(b, "fmt ") + 12, 4'000'000'000u); });
+     },
+     true},
+    {"AbsurdChannelCount",
+     [](const fs::path& p) { PatchedWav(p, [](std::vector<char>& b) { Put16(b, Find(b, "fmt ") + 10, 65535); }); },
+     true},
+    {"LongerThanFiveMinutes",
+     [](const fs::path& p) {
+         WriteWav(p, SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1, 8000, 8000 * 301,
+                  [](std::size_t i, int) { return (i % 40) < 20 ? 0.3 : -0.3; });
+     },
+     true},
+    // These still hold sound: what decodes plays, and nothing else happens.
+    {"CutInsideTheData",
+     [](const fs::path& p) { PatchedWav(p, [](std::vector<char>& b) { b.resize(b.size() / 2 + 1); }); },
+     false},
+    {"HeaderClaimsGigabytes",
+     [](const fs::path& p) {
+         PatchedWav(p, [](std::vector<char>& b) {
+             Put32(b, 4, 0xFFFFFFF0u);
+             Put32(b, Find(b, "data") + 4, 0xFFFFFF00u);
+         });
+     },
+     false},
+    {"CorruptAdpcm",
+     [](const fs::path& p) {
+         WriteSine(p, 330.0, 0.5, 22050, SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM);
+         auto bytes = ReadBytes(p);
+         for (std::size_t i = Find(bytes, "data") + 8; i < bytes.size(); ++i)
+             bytes[i] = static_cast<char>(i * 131u);
+         WriteBytes(p, bytes);
+     },
+     false},
+    {"NotANumberFloats",
+     [](const fs::path& p) {
+         WriteWav(p, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 44100, 20000, [](std::size_t i, int) {
+             return i % 3 == 0 ? std::nan("") : (i % 3 == 1 ? HUGE_VAL : -HUGE_VAL);
+         });
+     },
+     false},
+};
+
+class BadInput : public ::testing::TestWithParam<BadFile> {};
+
+TEST_P(BadInput, PlaysOnWithoutHarm)
+{
+    TempDir dir;
+    const auto output = OpenAlSoundOutput::ForLoopback(44100);
+    ASSERT_NE(output, nullptr);
+    GetParam().make(dir.path() / "E.wav");
+    WriteSine(dir.path() / "A.wav", 440.0, 0.5);
+
+    output->sndPlaySoundA(dir.ProgramPath("E.wav"), tk::SND_ASYNC | tk::SND_LOOP);
+    output->WaitUntilSettled();
+    const auto out = output->Render(22050);
+    // Resampling full-scale noise may overshoot a little; nothing more.
+    for (float v : out)
+        ASSERT_TRUE(std::isfinite(v) && std::abs(v) <= 1.5f) << v;
+    EXPECT_EQ(output->GetStats().fallbacks, GetParam().sounds_alert ? 1u : 0u);
+
+    output->sndPlaySoundA(dir.ProgramPath("A.wav"), tk::SND_ASYNC);
+    output->WaitUntilSettled();
+    EXPECT_NEAR(PitchOf(Left(output->Render(22050), 0, 20000), 44100), 440.0, 0.5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, BadInput, ::testing::ValuesIn(kBadFiles),
+                         [](const ::testing::TestParamInfo<BadFile>& row) { return std::string(row.param.name); });
+
+TEST(DecodeFile, TrustsNoLengthClaimedByTheHeader)
+{
+    TempDir dir;
+    const fs::path path = dir.path() / "big.wav";
+    PatchedWav(path, [](std::vector<char>& b) {
+        Put32(b, 4, 0xFFFFFFF0u);
+        Put32(b, Find(b, "data") + 4, 0xFFFFFF00u);
+    });
+    Pcm pcm;
+    ASSERT_EQ(DecodeFile(path.string(), pcm, {}), DecodeStatus::Ok);
+    EXPECT_EQ(pcm.Frames(), 22050u);
+    EXPECT_LE(pcm.samples.capacity() * sizeof(std::int16_t), std::size_t{1} << 20);
+}
+
+TEST(DecodeFile, StopsAtTheLengthLimit)
+{
+    TempDir dir;
+    const fs::path path = dir.path() / "note.wav";
+    WriteSine(path, 330.0, 2.0, 8000);
+    Pcm pcm;
+    DecodeLimits limits;
+    limits.max_seconds = 1.5;
+    EXPECT_EQ(DecodeFile(path.string(), pcm, {}, limits), DecodeStatus::TooLong);
+    limits.max_seconds = 2.0;
+    EXPECT_EQ(DecodeFile(path.string(), pcm, {}, limits), DecodeStatus::Ok);
+    limits.max_bytes = 8000 * 4; // one second of 16-bit stereo
+    EXPECT_EQ(DecodeFile(path.string(), pcm, {}, limits), DecodeStatus::TooLong);
+}
+
+TEST(DecodeFile, GivesUpWhenANewerRequestArrives)
+{
+    TempDir dir;
+    const fs::path path = dir.path() / "note.wav";
+    WriteSine(path, 330.0, 1.0);
+    Pcm pcm;
+    EXPECT_EQ(DecodeFile(path.string(), pcm, [] { return true; }), DecodeStatus::Cancelled);
+}
+
+TEST(DecodeFile, MonoReachesBothChannelsUnchanged)
+{
+    TempDir dir;
+    const fs::path path = dir.path() / "mono.wav";
+    const std::vector<std::int16_t> samples = {0, 1, -1, 32767, -32768, 12345};
+    WritePcm16(path, 1, 22050, samples);
+    Pcm pcm;
+    ASSERT_EQ(DecodeFile(path.string(), pcm, {}), DecodeStatus::Ok);
+    EXPECT_EQ(pcm.rate, 22050);
+    ASSERT_EQ(pcm.Frames(), samples.size());
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        EXPECT_EQ(pcm.samples[2 * i], samples[i]);
+        EXPECT_EQ(pcm.samples[2 * i + 1], samples[i]);
+    }
+}
+
+} // namespace
+} // namespace tarvisk::sound_test
