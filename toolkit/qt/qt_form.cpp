@@ -460,6 +460,8 @@ void QtForm::CreateControls()
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < focus_order.size(); ++i)
         QWidget::setTabOrder(focus_order[i - 1].second, focus_order[i].second);
+    if (!focus_order.empty())
+        first_focus_ = focus_order.front().second;
 }
 
 template <class Map>
@@ -503,6 +505,9 @@ void QtForm::Show()
     if (window_->isVisible())
         return;
     window_->show();
+    // The window opens with the focus on the first control of the order.
+    if (first_focus_)
+        first_focus_->setFocus(Qt::OtherFocusReason);
 }
 
 bool QtForm::Visible() const

@@ -117,6 +117,7 @@ private:
     PictureRef picture_;
     std::unique_ptr<QtWindow> window_;
     std::map<ControlId, QWidget*> widgets_;
+    QWidget* first_focus_ = nullptr;
     std::map<ControlId, QtPictureBox*> boxes_;
     std::map<ControlId, std::unique_ptr<ComboBox>> combos_;
     std::map<ControlId, std::unique_ptr<FolderList>> folder_lists_;

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The real program in a real X server with a window manager: presses by X
+# input events light the strings, the title bar's close box ends it, and the
+# exit button ends it from the keyboard.
+# Usage: real_window_test.sh BUILD_DIR SOURCE_DIR
+set -uo pipefail
+build=$1
+source_dir=$2
+source "$source_dir/scripts/lib/xvfb.sh"
+
+passed=0 failed=0
+check() { # name, then a command that must succeed
+  local name=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok   $name"
+  else failed=$((failed + 1)); echo "FAIL $name"; fi
+}
+
+work=$(mktemp -d)
+cleanup() { [ -n "${app:-}" ] && kill -9 "$app" 2>/dev/null; stop_xvfb; rm -rf "$work"; }
+start_xvfb wm || exit 1
+trap cleanup EXIT
+mkdir -p "$work/prog/Tunes/Acoustic" "$work/run"
+chmod 700 "$work/run"
+cp "$build/tarvisk" "$work/prog/"
+
+start_app() {
+  XDG_RUNTIME_DIR="$work/run" ALSOFT_DRIVERS=null "$work/prog/tarvisk" >"$work/out.txt" 2>&1 &
+  app=$!
+  window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvisk$' | head -n 1)
+  sleep 0.5
+  read -r wx wy ww wh < <(xwininfo -id "$window" | awk '
+    /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}')
+}
+
+# Whether the screen shows the artwork inside the rectangle (client pixels).
+shows() { # art, left, top, width, height
+  local crop="${4}x${5}+${2}+${3}"
+  import -window root -crop "${4}x${5}+$((wx + $2))+$((wy + $3))" "$work/shot.png" 2>/dev/null
+  convert "$source_dir/window/art/$1.png" -crop "$crop" +repage "$work/art.png"
+  [ "$(compare -metric AE "$work/shot.png" "$work/art.png" null: 2>&1)" = "0" ]
+}
+click() { # x, y in client pixels, button
+  xdotool mousemove --sync $((wx + $1)) $((wy + $2)) click "${3:-1}"
+  sleep 0.3
+}
+ended() { # waits up to 10 s for the program to end
+  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || { wait "$app"; return 0; }; sleep 0.1; done
+  return 1
+}
+
+start_app
+check "window is 384 x 550" test "$ww x $wh" = "384 x 550"
+check "strings start unlit" shows unlit 270 240 110 87
+check "toggle starts lit" shows lit 268 397 103 54
+click 329 104                                   # the G string
+check "pressed G string is lit" shows lit 277 61 104 86
+check "other strings stay unlit" shows unlit 4 64 90 85
+click 329 104 3                                 # again, right button: stops the loop
+check "second press clears it" shows unlit 277 61 104 86
+click 319 424 2                                 # middle button on the toggle
+check "toggle off shows it unlit" shows unlit 268 397 103 54
+click 50 110                                    # single-shot press on D
+check "single-shot press lights D" shows lit 4 64 90 85
+sleep 1.5
+check "the light goes out after a second" shows unlit 4 64 90 85
+
+# The close box sits at the right end of the title bar.
+read -r left right top bottom < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ',')
+xdotool mousemove --sync $((wx + ww + right - 10)) $((wy - top / 2)) click 1
+check "close box ends the program" ended
+
+start_app
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+# From the first string, nine presses of Tab reach the exit button.
+xdotool key --delay 50 Tab Tab Tab Tab Tab Tab Tab Tab Tab
+xdotool key space
+check "exit button ends the program from the keyboard" ended
+check "nothing printed" test ! -s "$work/out.txt"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
