@@ -1,0 +1,72 @@
+// Starting without any audio device, and resting when nothing sounds. Each
+// case runs a probe process of its own: OpenAL reads its settings once.
+
+#include "tests/sound/sound_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace tarvisk::sound_test {
+namespace {
+
+struct ProbeRun {
+    int exit_code = -1;
+    std::string out;
+    std::string err;
+};
+
+ProbeRun RunProbe(const std::string& environment, const std::string& arguments)
+{
+    TempDir dir;
+    const auto out = dir.path() / "out";
+    const auto err = dir.path() / "err";
+    const std::string command = "env -u ALSOFT_CONF -u ALSOFT_LOGLEVEL " + environment + " \"" +
+                                TARVISK_SOUND_PROBE + "\" " + arguments + " >\"" + out.string() + "\" 2>\"" +
+                                err.string() + "\"";
+    ProbeRun run;
+    const int status = std::system(command.c_str());
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::stringstream o, e;
+    o << std::ifstream(out).rdbuf();
+    e << std::ifstream(err).rdbuf();
+    run.out = o.str();
+    run.err = e.str();
+    return run;
+}
+
+std::size_t Lines(const std::string& text)
+{
+    std::size_t lines = 0;
+    for (char c : text)
+        lines += c == '\n' ? 1 : 0;
+    return lines + (!text.empty() && text.back() != '\n' ? 1 : 0);
+}
+
+TEST(NoAudioDevice, ProgramRunsOnSilentlyWithAtMostOneLineOnStderr)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"ALSOFT_DRIVERS=no-such-driver", "''"},
+        {"ALSOFT_DRIVERS=null", "'No Such Device'"},
+    };
+    for (const auto& [environment, device] : cases) {
+        SCOPED_TRACE(environment);
+        const ProbeRun run = RunProbe(environment, device);
+        EXPECT_EQ(run.exit_code, 0);
+        EXPECT_EQ(run.out, "open=0 paused=0\n");
+        EXPECT_LE(Lines(run.err), 1u) << run.err;
+    }
+}
+
+TEST(IdleDevice, IsPausedOnceTheLastSoundHasEnded)
+{
+    const ProbeRun run = RunProbe("ALSOFT_DRIVERS=null", "''");
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.out, "open=1 paused=1\n");
+    EXPECT_EQ(run.err, "");
+}
+
+} // namespace
+} // namespace tarvisk::sound_test
