@@ -485,7 +485,7 @@ void PaintNut(QPainter& p)
     p.drawRoundedRect(r, 2, 2);
     p.fillRect(QRectF(r.left(), r.bottom() + 0.5, r.width(), 2), Rgb(0, 0, 0, 110));
     for (int s = 0; s < 6; ++s) {
-        p.fillRect(QRectF(NutSlotX(s) - 1.2, kNutTop, 2.4, 3), Rgb(150, 136, 110));
+        p.fillRect(QRectF(NutSlotX(s) - 1.0, kNutTop, 2.0, 2.5), Rgb(196, 184, 156));
     }
 }
 
@@ -570,7 +570,10 @@ void PaintPeg(QPainter& p, const Peg& peg, const Fonts& fonts, bool lit)
         glow.addPath(FittedText(fonts.sans_bold, QString(QChar(peg.name)),
                                 QRectF(peg.letter.left, peg.letter.top, peg.letter.width - 1,
                                        peg.letter.height - 1)));
-        PaintHalo(p, glow, {0, 0}, 10.0, 6, Rgb(255, 26, 12), 1.3);
+        // A wide, faint halo under a tighter, brighter one reads as light
+        // rather than paint.
+        PaintHalo(p, glow, {0, 0}, 14.0, 6, Rgb(230, 20, 10), 0.75);
+        PaintHalo(p, glow, {0, 0}, 6.0, 3, Rgb(255, 40, 20), 0.9);
     }
 
     const QRectF shaft = ShaftRect(peg);
@@ -604,8 +607,8 @@ void PaintPeg(QPainter& p, const Peg& peg, const Fonts& fonts, bool lit)
         p.save();
         p.setClipPath(button);
         QRadialGradient red(b.center(), b.width() * 0.7);
-        red.setColorAt(0.0, Rgb(255, 40, 24, 40));
-        red.setColorAt(1.0, Rgb(255, 40, 24, 100));
+        red.setColorAt(0.0, Rgb(255, 40, 24, 20));
+        red.setColorAt(1.0, Rgb(255, 40, 24, 80));
         p.fillRect(b, red);
         p.restore();
     }
