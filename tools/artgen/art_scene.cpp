@@ -258,7 +258,7 @@ QPainterPath PegSilhouette(const Peg& peg)
     return p;
 }
 
-void PaintShadows(QPainter& p, bool lit)
+void PaintShadows(QPainter& p)
 {
     QPainterPath s = HeadstockOutline();
     for (const Peg& peg : kPegs)
@@ -269,7 +269,6 @@ void PaintShadows(QPainter& p, bool lit)
     sw.addEllipse(QPointF(kLeverPivotX, kLeverPivotY), 17, 17);
     sw.addEllipse(QPointF(kLampX, kLampY), 13, 13);
     PaintHalo(p, sw, {2.5, 3.5}, 0.0, 2, Qt::black, 0.5);
-    (void)lit;
 }
 
 void PaintHousings(QPainter& p)
@@ -893,7 +892,7 @@ QImage DrawScene(bool lit, const Fonts& fonts)
     img.fill(Bg());
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    PaintShadows(p, lit);
+    PaintShadows(p);
     PaintHousings(p);
     PaintWood(p);
     PaintLogo(p, fonts);
