@@ -5,10 +5,14 @@
 //   probe close           the close command, as from the title bar
 //   probe version FILE    the version record
 //   probe icon FILE       the program icon's images
+//   probe hold SECONDS    stays for a while: keeps Wine's session up, so
+//                         its helper processes don't start inside a run
+//                         whose output is being collected
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -160,6 +164,10 @@ int main(int argc, char** argv)
         return Version(argv[2]);
     if (command == "icon" && argc > 2)
         return Icon(argv[2]);
-    std::fprintf(stderr, "usage: probe window|combo|close|version FILE|icon FILE\n");
+    if (command == "hold" && argc > 2) {
+        ::Sleep(static_cast<DWORD>(std::atoi(argv[2])) * 1000);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: probe window|combo|close|version FILE|icon FILE|hold SECONDS\n");
     return 2;
 }
