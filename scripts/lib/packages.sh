@@ -6,7 +6,7 @@ TARVISK_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev fonts-dejavu-core
   libopenal-dev libopenal1 libsndfile1-dev
-  xvfb xauth xdotool x11-utils imagemagick openbox
+  libxcb1-dev xvfb xauth xdotool x11-utils imagemagick openbox
 )
 
 ensure_packages() {

@@ -51,6 +51,9 @@ ended() { # waits up to 10 s for the program to end
 
 start_app
 check "window is 384 x 550" test "$ww x $wh" = "384 x 550"
+check "no taskbar button" bash -c "xprop -id $window _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR"
+check "a fixed size" bash -c "xprop -id $window WM_NORMAL_HINTS | grep -q 'minimum size: 384 by 550' &&
+                              xprop -id $window WM_NORMAL_HINTS | grep -q 'maximum size: 384 by 550'"
 check "strings start unlit" shows unlit 270 240 110 87
 check "toggle starts lit" shows lit 268 397 103 54
 click 329 104                                   # the G string

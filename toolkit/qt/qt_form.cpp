@@ -3,6 +3,7 @@
 #include "toolkit/error.h"
 #include "toolkit/linux/folder_listing.h"
 #include "toolkit/qt/qt_platform.h"
+#include "toolkit/qt/x11_window_state.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -504,6 +505,7 @@ void QtForm::Show()
     Load();
     if (window_->isVisible())
         return;
+    SkipTaskbar(*window_);
     window_->show();
     // The window opens with the focus on the first control of the order.
     if (first_focus_)
