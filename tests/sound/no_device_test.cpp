@@ -23,7 +23,8 @@ ProbeRun RunProbe(const std::string& environment, const std::string& arguments)
     TempDir dir;
     const auto out = dir.path() / "out";
     const auto err = dir.path() / "err";
-    const std::string command = "env -u ALSOFT_CONF -u ALSOFT_LOGLEVEL " + environment + " \"" +
+    // The caller's environment is cleared of what the case sets itself.
+    const std::string command = "env -u ALSOFT_CONF -u ALSOFT_LOGLEVEL -u ALSOFT_DRIVERS " + environment + " \"" +
                                 TARVISK_SOUND_PROBE + "\" " + arguments + " >\"" + out.string() + "\" 2>\"" +
                                 err.string() + "\"";
     ProbeRun run;
@@ -55,17 +56,28 @@ TEST(NoAudioDevice, ProgramRunsOnSilentlyWithAtMostOneLineOnStderr)
         SCOPED_TRACE(environment);
         const ProbeRun run = RunProbe(environment, device);
         EXPECT_EQ(run.exit_code, 0);
-        EXPECT_EQ(run.out, "open=0 paused=0\n");
+        EXPECT_EQ(run.out, "open=0 paused=0 period=0\n");
         EXPECT_LE(Lines(run.err), 1u) << run.err;
     }
 }
 
-TEST(IdleDevice, IsPausedOnceTheLastSoundHasEnded)
+TEST(IdleDevice, MixesInSmallPeriodsAndIsPausedOnceTheLastSoundHasEnded)
 {
     const ProbeRun run = RunProbe("ALSOFT_DRIVERS=null", "''");
     EXPECT_EQ(run.exit_code, 0);
-    EXPECT_EQ(run.out, "open=1 paused=1\n");
+    EXPECT_EQ(run.out, "open=1 paused=1 period=512\n");
     EXPECT_EQ(run.err, "");
+}
+
+TEST(IdleDevice, LeavesTheUsersOwnOpenAlConfigurationAlone)
+{
+    TempDir dir;
+    std::ofstream(dir.path() / "alsoft.conf") << "[general]\nperiod_size = 2048\n";
+    const ProbeRun run =
+        RunProbe("ALSOFT_DRIVERS=null ALSOFT_CONF='" + (dir.path() / "alsoft.conf").string() + "'", "''");
+    // The period is read back through the refresh rate, so only roughly.
+    ASSERT_EQ(run.out.rfind("open=1 paused=1 period=", 0), 0u) << run.out;
+    EXPECT_NEAR(std::stoi(run.out.substr(run.out.find("period=") + 7)), 2048, 60);
 }
 
 } // namespace

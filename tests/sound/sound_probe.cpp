@@ -1,5 +1,5 @@
 // Starts the sound output as the program does, plays a few requests and says
-// what it found: "open=0|1 paused=0|1".
+// what it found: "open=0|1 paused=0|1 period=FRAMES".
 
 #include "toolkit/openal/openal_sound_output.h"
 
@@ -22,6 +22,7 @@ int main(int argc, char** argv)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         stats = output.GetStats();
     }
-    std::printf("open=%d paused=%d\n", stats.device_open ? 1 : 0, stats.device_paused ? 1 : 0);
+    std::printf("open=%d paused=%d period=%d\n", stats.device_open ? 1 : 0, stats.device_paused ? 1 : 0,
+                stats.period_frames);
     return 0;
 }

@@ -122,6 +122,7 @@ public:
         stats.decodes = decodes_.load();
         stats.fallbacks = fallbacks_.load();
         stats.cached_bytes = cached_bytes_.load();
+        stats.period_frames = period_frames_.load();
         return stats;
     }
 
@@ -211,6 +212,10 @@ private:
         alcGetIntegerv(device_, ALC_FREQUENCY, 1, &frequency);
         if (frequency <= 0)
             frequency = 44100;
+        ALCint refresh = 0;
+        alcGetIntegerv(device_, ALC_REFRESH, 1, &refresh);
+        if (!loopback_ && refresh > 0)
+            period_frames_ = frequency / refresh;
         const std::vector<std::int16_t> alert = MakeFallbackAlert(frequency);
         fallback_ = Upload(alert, frequency);
         device_open_ = true;
@@ -365,6 +370,7 @@ private:
     std::atomic<std::uint64_t> decodes_{0};
     std::atomic<std::uint64_t> fallbacks_{0};
     std::atomic<std::size_t> cached_bytes_{0};
+    std::atomic<int> period_frames_{0};
 
     // The worker's own.
     ALCdevice* device_ = nullptr;

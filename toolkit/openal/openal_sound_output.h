@@ -52,6 +52,7 @@ public:
         std::uint64_t decodes = 0;   // files read and decoded
         std::uint64_t fallbacks = 0; // alerts sounded for unplayable files
         std::size_t cached_bytes = 0;
+        int period_frames = 0; // the device's mixing period
     };
     Stats GetStats() const;
 
