@@ -268,6 +268,11 @@ TEST_F(Backend, ControlsSitAtTheirRectanglesInFocusOrder)
 TEST_F(Backend, DoEventsHandlesQueuedMessagesAndPainting)
 {
     form_->Show();
+    // Let the display's own exposures of the new window settle first.
+    for (int spins = 0; spins < 100 && ::GetUpdateRect(Window(), nullptr, FALSE); ++spins) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        platform_.DoEvents();
+    }
     ::PostMessageA(Window(), WM_TIMER, kFirstChildId + ctl::Timer1, 0);
     form_->TimerAt(ctl::Timer1).SetEnabled(true);
     ::InvalidateRect(Window(), nullptr, FALSE);
