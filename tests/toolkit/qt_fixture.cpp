@@ -1,6 +1,9 @@
 #include "qt_fixture.h"
 
 #include "toolkit/linux/native_path.h"
+#include "window/tuner_form.h"
+
+#include <QTest>
 
 #include <unistd.h>
 
@@ -45,6 +48,39 @@ void QtWindowTest::MakeLibrary(const std::vector<std::string>& sets)
 void QtWindowTest::Start()
 {
     Main(program_);
+}
+
+QImage QtWindowTest::Grab()
+{
+    return Form().Window().grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QRect QtWindowTest::Rect(tk::ControlId id)
+{
+    const auto& c = TunerFormSpec().controls[static_cast<std::size_t>(id)];
+    return {c.left, c.top, c.width, c.height};
+}
+
+void QtWindowTest::Press(QPoint at, Qt::MouseButton button)
+{
+    QTest::mousePress(Form().Window().windowHandle(), button, {}, at);
+    QTest::mouseRelease(Form().Window().windowHandle(), button, {}, at);
+    QCoreApplication::processEvents();
+}
+
+int QtWindowTest::Differences(const QImage& shot, const QImage& art, const QRect& rect)
+{
+    int differ = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            differ += shot.pixel(x, y) != art.pixel(x, y);
+    return differ;
+}
+
+QImage QtWindowTest::Art(tk::ImageId id)
+{
+    auto picture = std::dynamic_pointer_cast<const tk::qt::QtPicture>(tk::qt::LoadPicture(id));
+    return picture ? picture->Image().convertToFormat(QImage::Format_RGB32) : QImage();
 }
 
 } // namespace tarvisk::testing_qt

@@ -21,6 +21,7 @@ namespace tarvisk::testing_qt {
 // The one platform of the test program; made by its main().
 tk::qt::QtPlatform& Qt();
 
+// Records every request, then hands it on to a real output if one is set.
 class RecordingSound final : public tk::SoundOutput {
 public:
     struct Played {
@@ -30,9 +31,10 @@ public:
     int sndPlaySoundA(const std::string& path, unsigned flags) override
     {
         played.push_back({path, flags});
-        return 1;
+        return output ? output->sndPlaySoundA(path, flags) : 1;
     }
     std::vector<Played> played;
+    tk::SoundOutput* output = nullptr;
 };
 
 // The Qt process services, but the program lives in a folder of the test's.
@@ -56,6 +58,15 @@ protected:
 
     tk::qt::QtForm& Form() { return static_cast<tk::qt::QtForm&>(program_.tuner->Form()); }
     Tuner& Window() { return *program_.tuner; }
+
+    // The window as the screen shows it, and a control's rectangle.
+    QImage Grab();
+    static QRect Rect(tk::ControlId id);
+    // A press with a real mouse event at a client point.
+    void Press(QPoint at, Qt::MouseButton button = Qt::LeftButton);
+    // The pixels of the rectangle that differ from an artwork.
+    static int Differences(const QImage& shot, const QImage& art, const QRect& rect);
+    static QImage Art(tk::ImageId id);
 
     std::filesystem::path folder_;
     FolderProcess process_;

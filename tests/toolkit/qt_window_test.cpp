@@ -14,12 +14,6 @@
 namespace tarvisk::testing_qt {
 namespace {
 
-QImage Art(tk::ImageId id)
-{
-    auto picture = std::dynamic_pointer_cast<const tk::qt::QtPicture>(tk::qt::LoadPicture(id));
-    return picture ? picture->Image().convertToFormat(QImage::Format_RGB32) : QImage();
-}
-
 class WindowPixels : public QtWindowTest {
 protected:
     void SetUp() override
@@ -31,28 +25,6 @@ protected:
         ASSERT_FALSE(unlit_.isNull());
         ASSERT_FALSE(lit_.isNull());
     }
-    QImage Grab() { return Form().Window().grab().toImage().convertToFormat(QImage::Format_RGB32); }
-    QRect Rect(tk::ControlId id)
-    {
-        const auto& c = TunerFormSpec().controls[static_cast<std::size_t>(id)];
-        return {c.left, c.top, c.width, c.height};
-    }
-    // Counts the pixels of the rectangle that differ from the artwork.
-    static int Differences(const QImage& shot, const QImage& art, const QRect& rect)
-    {
-        int differ = 0;
-        for (int y = rect.top(); y <= rect.bottom(); ++y)
-            for (int x = rect.left(); x <= rect.right(); ++x)
-                differ += shot.pixel(x, y) != art.pixel(x, y);
-        return differ;
-    }
-    void Press(QPoint at, Qt::MouseButton button = Qt::LeftButton)
-    {
-        QTest::mousePress(Form().Window().windowHandle(), button, {}, at);
-        QTest::mouseRelease(Form().Window().windowHandle(), button, {}, at);
-        QCoreApplication::processEvents();
-    }
-
     QImage unlit_, lit_;
 };
 
