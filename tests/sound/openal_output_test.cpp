@@ -117,6 +117,16 @@ TEST_F(LoopbackOutput, MissingFileEndsALoopAndSoundsTheFallbackOnce)
     EXPECT_EQ(output_->GetStats().fallbacks, fallbacks + 1);
 }
 
+TEST_F(LoopbackOutput, WithoutTheDefaultAMissingFileJustEndsTheLoop)
+{
+    WriteSine(dir_.path() / "A.wav", 440.0, 0.3);
+    Play("A.wav", kLoop);
+    Render(0.4);
+    Play("gone.wav", kOnce | tk::SND_NODEFAULT);
+    EXPECT_EQ(RmsAt(Render(0.5), 0.0, 0.5), 0.0);
+    EXPECT_EQ(output_->GetStats().fallbacks, 0u);
+}
+
 TEST_F(LoopbackOutput, SecondQuickRequestCutsTheFirstShort)
 {
     WriteSine(dir_.path() / "long.wav", 440.0, 1.0);

@@ -41,6 +41,7 @@ void ReportNoDevice()
 struct Request {
     std::string path;
     bool loop = false;
+    bool alert = true; // sound the fallback for an unplayable file
     std::uint64_t generation = 0;
 };
 
@@ -88,11 +89,11 @@ public:
 
     bool Started() const { return thread_.joinable(); }
 
-    void Post(const std::string& path, bool loop)
+    void Post(const std::string& path, bool loop, bool alert)
     {
         {
             std::lock_guard lock(mutex_);
-            pending_ = Request{path, loop, posted_.load() + 1};
+            pending_ = Request{path, loop, alert, posted_.load() + 1};
             posted_.store(pending_->generation);
         }
         wake_.notify_one();
@@ -252,6 +253,8 @@ private:
             }
         }
         if (!sound) {
+            if (!request.alert)
+                return;
             ++fallbacks_;
             if (fallback_ == 0)
                 return;
@@ -416,7 +419,7 @@ std::unique_ptr<OpenAlSoundOutput> OpenAlSoundOutput::ForLoopback(int frequency)
 
 int OpenAlSoundOutput::sndPlaySoundA(const std::string& path, unsigned flags)
 {
-    worker_->Post(path, (flags & SND_LOOP) != 0);
+    worker_->Post(path, (flags & SND_LOOP) != 0, (flags & SND_NODEFAULT) == 0);
     return 1;
 }
 
