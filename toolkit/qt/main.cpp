@@ -7,6 +7,7 @@
 int main(int argc, char** argv)
 {
     tk::qt::PrepareEnvironment();
+    tk::qt::SoundService::PrepareProcess();
     tk::qt::QtPlatform qt(argc, argv);
     tk::qt::SoundService sound;
     tk::Platform platform{qt, qt, qt, sound, qt};

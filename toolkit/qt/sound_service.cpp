@@ -1,6 +1,7 @@
 #include "toolkit/qt/sound_service.h"
 
 #ifdef TARVISK_HAVE_OPENAL
+#include "toolkit/openal/alsoft_setup.h"
 #include "toolkit/openal/openal_sound_output.h"
 #endif
 
@@ -16,6 +17,13 @@ public:
 } // namespace
 
 SoundService::SoundService() = default;
+
+void SoundService::PrepareProcess()
+{
+#ifdef TARVISK_HAVE_OPENAL
+    openal::PrepareOpenAlProcess();
+#endif
+}
 SoundService::~SoundService() = default;
 
 int SoundService::sndPlaySoundA(const std::string& path, unsigned flags)

@@ -11,6 +11,9 @@ namespace tk::qt {
 class SoundService final : public SoundOutput {
 public:
     SoundService();
+    // Process-wide settings of the sound library; call before any thread
+    // starts, since it sets environment variables.
+    static void PrepareProcess();
     ~SoundService() override;
     int sndPlaySoundA(const std::string& path, unsigned flags) override;
 
