@@ -1,0 +1,84 @@
+# Installing on Linux: the program with its default sound library in
+# lib/tarvisk/, a bin/ link that starts it, the library tool, the desktop's
+# files (entry, icons, AppStream metainfo) and the Debian package by CPack.
+#
+# The program looks for Tunes/ beside its own file (it reads /proc/self/exe,
+# so the bin/ link is followed), hence program and library share one folder.
+
+set(TARVISK_APP_ID org.example.tarvisk)
+# The day version ${PROJECT_VERSION} was released; change it with the version.
+set(TARVISK_RELEASE_DATE 2026-12-08)
+set(TARVISK_HOMEPAGE https://tarvisk.example.org)
+# The screenshot as published on the project's site; docs/screenshot.png is
+# the same picture in the repository.
+set(TARVISK_SCREENSHOT_URL ${TARVISK_HOMEPAGE}/screenshot.png)
+# Its size, read from the PNG's header, so a new screenshot needs no edit here.
+file(READ ${PROJECT_SOURCE_DIR}/docs/screenshot.png tarvisk_png_size OFFSET 16 LIMIT 8 HEX)
+string(SUBSTRING "${tarvisk_png_size}" 0 8 tarvisk_png_width)
+string(SUBSTRING "${tarvisk_png_size}" 8 8 tarvisk_png_height)
+math(EXPR TARVISK_SCREENSHOT_WIDTH "0x${tarvisk_png_width}")
+math(EXPR TARVISK_SCREENSHOT_HEIGHT "0x${tarvisk_png_height}")
+
+# Fixed rather than GNUInstallDirs: the bin/ link is relative to the program
+# folder, and a multiarch lib/ would break it.
+set(TARVISK_INSTALL_BINDIR bin)
+set(TARVISK_INSTALL_PROGDIR lib/tarvisk)
+set(TARVISK_INSTALL_DATADIR share)
+
+install(TARGETS tarvisk RUNTIME DESTINATION ${TARVISK_INSTALL_PROGDIR})
+install(TARGETS tarvisk-tunes RUNTIME DESTINATION ${TARVISK_INSTALL_BINDIR})
+
+# The library made by the build (tools/tunes); only its WAV files, so
+# nothing else left in the build folder goes along.
+install(DIRECTORY ${CMAKE_BINARY_DIR}/Tunes/ DESTINATION ${TARVISK_INSTALL_PROGDIR}/Tunes
+        FILES_MATCHING PATTERN "*.wav")
+
+# bin/tarvisk: a relative link, so the tree works under any prefix and
+# inside the package's staging folder.
+file(RELATIVE_PATH tarvisk_link_target /prefix/${TARVISK_INSTALL_BINDIR}
+     /prefix/${TARVISK_INSTALL_PROGDIR}/tarvisk)
+set(tarvisk_link ${CMAKE_CURRENT_BINARY_DIR}/packaging/tarvisk)
+file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/packaging)
+file(CREATE_LINK ${tarvisk_link_target} ${tarvisk_link} SYMBOLIC)
+install(FILES ${tarvisk_link} DESTINATION ${TARVISK_INSTALL_BINDIR})
+
+# The desktop's files, with the version from project().
+set(tarvisk_packaging ${PROJECT_SOURCE_DIR}/packaging/linux)
+configure_file(${tarvisk_packaging}/tarvisk.desktop.in
+               ${CMAKE_CURRENT_BINARY_DIR}/packaging/${TARVISK_APP_ID}.desktop @ONLY)
+configure_file(${tarvisk_packaging}/tarvisk.metainfo.xml.in
+               ${CMAKE_CURRENT_BINARY_DIR}/packaging/${TARVISK_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/${TARVISK_APP_ID}.desktop
+        DESTINATION ${TARVISK_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/${TARVISK_APP_ID}.metainfo.xml
+        DESTINATION ${TARVISK_INSTALL_DATADIR}/metainfo)
+install(FILES ${tarvisk_packaging}/copyright DESTINATION ${TARVISK_INSTALL_DATADIR}/doc/tarvisk)
+install(FILES ${PROJECT_SOURCE_DIR}/window/art/icon.png
+        DESTINATION ${TARVISK_INSTALL_DATADIR}/icons/hicolor/32x32/apps RENAME tarvisk.png)
+install(FILES ${PROJECT_SOURCE_DIR}/window/art/icon-256.png
+        DESTINATION ${TARVISK_INSTALL_DATADIR}/icons/hicolor/256x256/apps RENAME tarvisk.png)
+
+# The Debian package: scripts/package runs cpack and puts it in dist/.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tarvisk)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Tarvisk")
+set(CPACK_PACKAGE_CONTACT "Tarvisk maintainers <maintainers@tarvisk.example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "reference notes for tuning a guitar")
+set(CPACK_PACKAGE_HOMEPAGE_URL ${TARVISK_HOMEPAGE})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# CPack puts the summary first and indents each line of the long description.
+set(CPACK_PACKAGE_DESCRIPTION "Tarvisk shows a guitar headstock: press a string and hear its note,
+once or repeating until the next press. It comes with three sound sets
+(acoustic, electric and a pure tone) at A4 = 440 Hz in standard tuning;
+tarvisk-tunes makes sets at another concert pitch or in another tuning.")
+# The libraries linked, found by dpkg-shlibdeps; Qt's X11 and Wayland
+# platform plugins are only recommended by Qt itself, but the window needs them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+include(CPack)
