@@ -1,10 +1,10 @@
 #pragma once
-// A top-level window built from a FormSpec. The first touch of any control
+// A top-level window built from a FormDesign. The first touch of any control
 // loads the window: the controls are created and the load event runs to its
 // end before the control is handed out.
 
 #include "toolkit/controls.h"
-#include "toolkit/form_spec.h"
+#include "toolkit/form_design.h"
 
 #include <cstdint>
 #include <string>
@@ -27,12 +27,12 @@ public:
 
 class Form {
 public:
-    Form(const FormSpec& spec, FormEvents& events) : spec_(spec), events_(events) {}
+    Form(const FormDesign& design, FormEvents& events) : design_(design), events_(events) {}
     virtual ~Form() = default;
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
-    const FormSpec& Spec() const { return spec_; }
+    const FormDesign& Design() const { return design_; }
     bool Loaded() const { return loaded_; }
     // Loads the window once; later calls do nothing.
     void Load();
@@ -57,7 +57,7 @@ public:
 
 protected:
     FormEvents& Events() { return events_; }
-    // Creates the controls in the spec's order.
+    // Creates the controls in the design's order.
     virtual void CreateControls() = 0;
     virtual PictureBox& PictureBoxOf(ControlId id) = 0;
     virtual ComboBox& ComboBoxOf(ControlId id) = 0;
@@ -65,7 +65,7 @@ protected:
     virtual Timer& TimerOf(ControlId id) = 0;
 
 private:
-    const FormSpec& spec_;
+    const FormDesign& design_;
     FormEvents& events_;
     bool loaded_ = false;
 };

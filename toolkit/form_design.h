@@ -22,7 +22,7 @@ struct Font {
     bool bold = false;
 };
 
-struct ControlSpec {
+struct ControlDesign {
     std::string_view name{};
     int index = -1; // element of a control array, -1 when not in one
     ControlKind kind = ControlKind::PictureBox;
@@ -39,16 +39,16 @@ struct ControlSpec {
     int interval_ms = 0; // timer
 };
 
-struct FormSpec {
+struct FormDesign {
     std::string_view caption{};
     int client_width = 0, client_height = 0;
     Rgb back_color{};
     ImageId picture = ImageId::None;
     ImageId icon = ImageId::None;
-    std::span<const ControlSpec> controls{}; // in creation order
+    std::span<const ControlDesign> controls{}; // in creation order
 };
 
-// A control by its place in FormSpec::controls.
+// A control by its place in FormDesign::controls.
 using ControlId = int;
 
 } // namespace tk

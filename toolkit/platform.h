@@ -56,7 +56,7 @@ class Forms {
 public:
     virtual ~Forms() = default;
     // Creates the window object; it loads on the first touch of a control.
-    virtual std::unique_ptr<Form> Create(const FormSpec& spec, FormEvents& events) = 0;
+    virtual std::unique_ptr<Form> Create(const FormDesign& design, FormEvents& events) = 0;
 };
 
 struct Platform {

@@ -13,7 +13,7 @@ using tk::ResumeNext;
 
 Tuner::Tuner(tk::Platform& platform, Globals& globals)
     : platform_(platform), g_(globals), modes_(globals, *this),
-      form_(platform.forms.Create(TunerFormSpec(), *this))
+      form_(platform.forms.Create(TunerFormDesign(), *this))
 {
 }
 

@@ -16,14 +16,14 @@ constexpr tk::Rgb kBlack{0, 0, 0};
 constexpr tk::Font kBold8{8.25, true};
 constexpr tk::Font kBold9{9.75, true};
 
-constexpr tk::ControlSpec Indicator(int index, int left, int top, int width, int height, int tab)
+constexpr tk::ControlDesign Indicator(int index, int left, int top, int width, int height, int tab)
 {
     return {.name = "Picture1", .index = index, .kind = ControlKind::PictureBox, .left = left,
             .top = top, .width = width, .height = height, .tab_index = tab,
             .back_color = kLightGrey};
 }
 
-constexpr std::array<tk::ControlSpec, ctl::kCount> kControls = {{
+constexpr std::array<tk::ControlDesign, ctl::kCount> kControls = {{
     {.name = "SoundsDir", .kind = ControlKind::FolderList, .left = 1536, .top = 15, .width = 123,
      .height = 231, .tab_index = 12},
     {.name = "cboSound", .kind = ControlKind::ComboBox, .left = 21, .top = 419, .width = 82,
@@ -51,7 +51,7 @@ constexpr std::array<tk::ControlSpec, ctl::kCount> kControls = {{
      .transparent = true, .font = kBold8},
 }};
 
-constexpr tk::FormSpec kTuner{
+constexpr tk::FormDesign kTuner{
     .caption = "Tarvisk",
     .client_width = kClientWidth,
     .client_height = kClientHeight,
@@ -63,7 +63,7 @@ constexpr tk::FormSpec kTuner{
 
 } // namespace
 
-const tk::FormSpec& TunerFormSpec()
+const tk::FormDesign& TunerFormDesign()
 {
     return kTuner;
 }

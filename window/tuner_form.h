@@ -2,7 +2,7 @@
 // The Tuner window's description: its frame and its controls in creation
 // order, with their rectangles in client pixels.
 
-#include "toolkit/form_spec.h"
+#include "toolkit/form_design.h"
 
 namespace tarvisk {
 
@@ -24,6 +24,6 @@ inline constexpr int kCount = 14;
 inline constexpr int kClientWidth = 384;
 inline constexpr int kClientHeight = 550;
 
-const tk::FormSpec& TunerFormSpec();
+const tk::FormDesign& TunerFormDesign();
 
 } // namespace tarvisk

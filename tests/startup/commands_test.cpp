@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A window with free floating-point geometry that records every move.
 class PlacedWindow final : public tk::Form, private tk::FormEvents {
 public:
-    PlacedWindow(float width, float height) : tk::Form(spec_, *this), width_(width), height_(height) {}
+    PlacedWindow(float width, float height) : tk::Form(design_, *this), width_(width), height_(height) {}
 
     float Left() const override { return left_; }
     float Top() const override { return top_; }
@@ -100,7 +100,7 @@ private:
     void Click(tk::ControlId) override {}
     void TimerFired(tk::ControlId) override {}
 
-    static inline tk::FormSpec spec_{};
+    static inline tk::FormDesign design_{};
     float width_, height_;
     float left_ = 1234, top_ = 5678; // a previous position plays no part
 };

@@ -39,9 +39,9 @@ TEST_F(Backend, ControlsSitOnTheirRectanglesAndTheHiddenOnesOutside)
     MakeLibrary({});
     Start();
     const QRect client(0, 0, 384, 550);
-    const auto& controls = TunerFormSpec().controls;
+    const auto& controls = TunerFormDesign().controls;
     for (tk::ControlId id = 0; id < static_cast<tk::ControlId>(controls.size()); ++id) {
-        const tk::ControlSpec& c = controls[static_cast<std::size_t>(id)];
+        const tk::ControlDesign& c = controls[static_cast<std::size_t>(id)];
         QWidget* widget = Form().Widget(id);
         if (c.kind == tk::ControlKind::Timer || c.kind == tk::ControlKind::FolderList) {
             EXPECT_EQ(widget, nullptr) << c.name;

@@ -57,7 +57,7 @@ QImage QtWindowTest::Grab()
 
 QRect QtWindowTest::Rect(tk::ControlId id)
 {
-    const auto& c = TunerFormSpec().controls[static_cast<std::size_t>(id)];
+    const auto& c = TunerFormDesign().controls[static_cast<std::size_t>(id)];
     return {c.left, c.top, c.width, c.height};
 }
 

@@ -51,7 +51,7 @@ class Backend : public testing::Test {
 protected:
     Backend()
         : platform_(::GetModuleHandleA(nullptr), "Tarvisk.BackendTest"),
-          form_(platform_.Create(tarvisk::TunerFormSpec(), events_)),
+          form_(platform_.Create(tarvisk::TunerFormDesign(), events_)),
           window_(static_cast<Win32Form&>(*form_))
     {
     }
@@ -237,7 +237,7 @@ TEST_F(Backend, ControlsSitAtTheirRectanglesInFocusOrder)
 {
     form_->Load();
     for (ControlId id : {ctl::Picture1(0), ctl::Picture1(5), ctl::Picture2, ctl::cboSound, ctl::Command1}) {
-        const ControlSpec& c = tarvisk::TunerFormSpec().controls[static_cast<std::size_t>(id)];
+        const ControlDesign& c = tarvisk::TunerFormDesign().controls[static_cast<std::size_t>(id)];
         RECT r{};
         ::GetWindowRect(Child(id), &r);
         ::MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&r), 2);

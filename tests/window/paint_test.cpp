@@ -104,8 +104,8 @@ TEST_F(Painting, CanvasWithoutItsArtworkYieldsItsPlainBackground)
 
 TEST(PaintRectangles, AllSevenTargetsLieInsideTheCanvasAndDoNotOverlap)
 {
-    const auto& controls = TunerFormSpec().controls;
-    std::vector<tk::ControlSpec> targets;
+    const auto& controls = TunerFormDesign().controls;
+    std::vector<tk::ControlDesign> targets;
     for (int i = 0; i <= 5; ++i)
         targets.push_back(controls[static_cast<std::size_t>(ctl::Picture1(i))]);
     targets.push_back(controls[static_cast<std::size_t>(ctl::Picture2)]);

@@ -29,11 +29,11 @@ private:
     Image image_;
 };
 
-std::string Named(const ControlSpec& spec)
+std::string Named(const ControlDesign& design)
 {
-    std::string name(spec.name);
-    if (spec.index >= 0)
-        name += "(" + std::to_string(spec.index) + ")";
+    std::string name(design.name);
+    if (design.index >= 0)
+        name += "(" + std::to_string(design.index) + ")";
     return name;
 }
 
@@ -65,12 +65,12 @@ Image PatternImage(ImageId id)
 
 // Picture boxes.
 
-MemoryPictureBox::MemoryPictureBox(MemoryPlatform& owner, const ControlSpec& spec)
-    : owner_(owner), spec_(spec), image_(spec.width, spec.height, Rgb32(spec.back_color)),
+MemoryPictureBox::MemoryPictureBox(MemoryPlatform& owner, const ControlDesign& design)
+    : owner_(owner), design_(design), image_(design.width, design.height, Rgb32(design.back_color)),
       shown_(image_)
 {
-    if (spec.picture != ImageId::None)
-        SetPicture(owner.PictureOf(spec.picture));
+    if (design.picture != ImageId::None)
+        SetPicture(owner.PictureOf(design.picture));
     owner_.Register(image_);
 }
 
@@ -81,7 +81,7 @@ MemoryPictureBox::~MemoryPictureBox()
 
 std::string MemoryPictureBox::Name() const
 {
-    return Named(spec_);
+    return Named(design_);
 }
 
 void MemoryPictureBox::SetScaleMode(int mode)
@@ -105,7 +105,7 @@ void MemoryPictureBox::Refresh()
 void MemoryPictureBox::SetPicture(const PictureRef& picture)
 {
     picture_ = picture;
-    std::fill(image_.pixels.begin(), image_.pixels.end(), Rgb32(spec_.back_color));
+    std::fill(image_.pixels.begin(), image_.pixels.end(), Rgb32(design_.back_color));
     if (auto* mp = dynamic_cast<const MemoryPicture*>(picture.get())) {
         Image copy = mp->Pixels();
         CopyRect(image_.View(), 0, 0, copy.width, copy.height, copy.View(), 0, 0);
@@ -117,7 +117,7 @@ void MemoryPictureBox::SetPicture(const PictureRef& picture)
 
 void MemoryComboBox::AddItem(const std::string& text)
 {
-    owner_.Record(std::string(spec_.name) + ".AddItem " + text);
+    owner_.Record(std::string(design_.name) + ".AddItem " + text);
     items_.push_back(text);
 }
 
@@ -132,7 +132,7 @@ void MemoryComboBox::SetListIndex(int index)
 {
     if (index < -1 || index >= ListCount())
         throw Error("Invalid property value");
-    owner_.Record(std::string(spec_.name) + ".ListIndex " + std::to_string(index));
+    owner_.Record(std::string(design_.name) + ".ListIndex " + std::to_string(index));
     index_ = index;
     if (index >= 0)
         text_ = items_[static_cast<std::size_t>(index)];
@@ -141,7 +141,7 @@ void MemoryComboBox::SetListIndex(int index)
 
 void MemoryFolderList::SetPath(const std::string& folder)
 {
-    owner_.Record(std::string(spec_.name) + ".Path " + folder);
+    owner_.Record(std::string(design_.name) + ".Path " + folder);
     std::string key = folder;
     if (key.empty() || key.back() != '\\')
         key += '\\';
@@ -152,7 +152,7 @@ void MemoryFolderList::SetPath(const std::string& folder)
 
 void MemoryFolderList::Refresh()
 {
-    owner_.Record(std::string(spec_.name) + ".Refresh");
+    owner_.Record(std::string(design_.name) + ".Refresh");
     auto found = owner_.folders.find(path_);
     entries_ = found == owner_.folders.end() ? std::vector<std::string>{} : found->second;
 }
@@ -171,25 +171,25 @@ std::string MemoryFolderList::List(int index) const
 
 void MemoryTimer::SetEnabled(bool enabled)
 {
-    owner_.Record(std::string(spec_.name) + ".Enabled " + (enabled ? "1" : "0"));
+    owner_.Record(std::string(design_.name) + ".Enabled " + (enabled ? "1" : "0"));
     enabled_ = enabled;
 }
 
 // The window.
 
-MemoryForm::MemoryForm(MemoryPlatform& owner, const FormSpec& spec, FormEvents& events)
-    : Form(spec, events), owner_(owner), picture_(owner.PictureOf(spec.picture))
+MemoryForm::MemoryForm(MemoryPlatform& owner, const FormDesign& design, FormEvents& events)
+    : Form(design, events), owner_(owner), picture_(owner.PictureOf(design.picture))
 {
 }
 
 float MemoryForm::Width() const
 {
-    return static_cast<float>((Spec().client_width + owner_.frame_width) * 15);
+    return static_cast<float>((Design().client_width + owner_.frame_width) * 15);
 }
 
 float MemoryForm::Height() const
 {
-    return static_cast<float>((Spec().client_height + owner_.frame_height) * 15);
+    return static_cast<float>((Design().client_height + owner_.frame_height) * 15);
 }
 
 void MemoryForm::SetLeft(float twips)
@@ -220,9 +220,9 @@ void MemoryForm::Show()
 void MemoryForm::CreateControls()
 {
     owner_.Record("Form.Create");
-    const auto& controls = Spec().controls;
+    const auto& controls = Design().controls;
     for (ControlId id = 0; id < static_cast<ControlId>(controls.size()); ++id) {
-        const ControlSpec& c = controls[static_cast<std::size_t>(id)];
+        const ControlDesign& c = controls[static_cast<std::size_t>(id)];
         switch (c.kind) {
         case ControlKind::PictureBox:
             boxes_[id] = std::make_unique<MemoryPictureBox>(owner_, c);
@@ -266,7 +266,7 @@ MemoryPictureBox& MemoryForm::Box(ControlId id)
 void MemoryForm::Press(ControlId id, std::int16_t button, float x, float y)
 {
     Load();
-    const ControlSpec& c = Spec().controls[static_cast<std::size_t>(id)];
+    const ControlDesign& c = Design().controls[static_cast<std::size_t>(id)];
     Events().MouseDown(id, static_cast<std::int16_t>(c.index), button, 0, x, y);
 }
 
@@ -361,9 +361,9 @@ int MemoryPlatform::sndPlaySoundA(const std::string& path, unsigned flags)
     return 1;
 }
 
-std::unique_ptr<Form> MemoryPlatform::Create(const FormSpec& spec, FormEvents& events)
+std::unique_ptr<Form> MemoryPlatform::Create(const FormDesign& design, FormEvents& events)
 {
-    auto created = std::make_unique<MemoryForm>(*this, spec, events);
+    auto created = std::make_unique<MemoryForm>(*this, design, events);
     form = created.get();
     return created;
 }

@@ -35,12 +35,12 @@ class MemoryPlatform;
 
 class MemoryPictureBox final : public PictureBox {
 public:
-    MemoryPictureBox(MemoryPlatform& owner, const ControlSpec& spec);
+    MemoryPictureBox(MemoryPlatform& owner, const ControlDesign& design);
     ~MemoryPictureBox() override;
-    int Left() const override { return spec_.left; }
-    int Top() const override { return spec_.top; }
-    int Width() const override { return spec_.width; }
-    int Height() const override { return spec_.height; }
+    int Left() const override { return design_.left; }
+    int Top() const override { return design_.top; }
+    int Width() const override { return design_.width; }
+    int Height() const override { return design_.height; }
     int ScaleMode() const override { return scale_mode_; }
     void SetScaleMode(int mode) override;
     Hdc hDC() override;
@@ -55,7 +55,7 @@ public:
 
 private:
     MemoryPlatform& owner_;
-    const ControlSpec& spec_;
+    const ControlDesign& design_;
     int scale_mode_ = kScaleModePixel;
     Image image_;
     Image shown_;
@@ -64,8 +64,8 @@ private:
 
 class MemoryComboBox final : public ComboBox {
 public:
-    MemoryComboBox(MemoryPlatform& owner, const ControlSpec& spec, ControlId id, FormEvents& events)
-        : owner_(owner), spec_(spec), id_(id), events_(events), text_(spec.text) {}
+    MemoryComboBox(MemoryPlatform& owner, const ControlDesign& design, ControlId id, FormEvents& events)
+        : owner_(owner), design_(design), id_(id), events_(events), text_(design.text) {}
     void AddItem(const std::string& text) override;
     int ListCount() const override { return static_cast<int>(items_.size()); }
     std::string List(int index) const override;
@@ -76,7 +76,7 @@ public:
 
 private:
     MemoryPlatform& owner_;
-    const ControlSpec& spec_;
+    const ControlDesign& design_;
     ControlId id_;
     FormEvents& events_;
     std::vector<std::string> items_;
@@ -86,7 +86,7 @@ private:
 
 class MemoryFolderList final : public FolderList {
 public:
-    MemoryFolderList(MemoryPlatform& owner, const ControlSpec& spec) : owner_(owner), spec_(spec) {}
+    MemoryFolderList(MemoryPlatform& owner, const ControlDesign& design) : owner_(owner), design_(design) {}
     std::string Path() const override { return path_; }
     void SetPath(const std::string& folder) override;
     void Refresh() override;
@@ -95,15 +95,15 @@ public:
 
 private:
     MemoryPlatform& owner_;
-    const ControlSpec& spec_;
+    const ControlDesign& design_;
     std::string path_;
     std::vector<std::string> entries_;
 };
 
 class MemoryTimer final : public Timer {
 public:
-    MemoryTimer(MemoryPlatform& owner, const ControlSpec& spec)
-        : owner_(owner), spec_(spec), enabled_(spec.enabled), interval_(spec.interval_ms) {}
+    MemoryTimer(MemoryPlatform& owner, const ControlDesign& design)
+        : owner_(owner), design_(design), enabled_(design.enabled), interval_(design.interval_ms) {}
     bool Enabled() const override { return enabled_; }
     void SetEnabled(bool enabled) override;
     int Interval() const override { return interval_; }
@@ -111,14 +111,14 @@ public:
 
 private:
     MemoryPlatform& owner_;
-    const ControlSpec& spec_;
+    const ControlDesign& design_;
     bool enabled_;
     int interval_;
 };
 
 class MemoryForm final : public Form {
 public:
-    MemoryForm(MemoryPlatform& owner, const FormSpec& spec, FormEvents& events);
+    MemoryForm(MemoryPlatform& owner, const FormDesign& design, FormEvents& events);
 
     float Left() const override { return left_; }
     float Top() const override { return top_; }
@@ -179,7 +179,7 @@ public:
     // SoundOutput
     int sndPlaySoundA(const std::string& path, unsigned flags) override;
     // Forms
-    std::unique_ptr<Form> Create(const FormSpec& spec, FormEvents& events) override;
+    std::unique_ptr<Form> Create(const FormDesign& design, FormEvents& events) override;
 
     PictureRef PictureOf(ImageId id);
     void Record(std::string entry) { log.push_back(std::move(entry)); }

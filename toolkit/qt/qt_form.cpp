@@ -64,21 +64,21 @@ int ToPixels(float twips)
 
 class QtComboBox final : public ComboBox {
 public:
-    QtComboBox(QtForm& form, ControlId id, const ControlSpec& spec, QWidget* parent)
+    QtComboBox(QtForm& form, ControlId id, const ControlDesign& design, QWidget* parent)
         : form_(form), id_(id), combo_(new QComboBox(parent))
     {
-        combo_->setObjectName(ToQString(spec.name));
+        combo_->setObjectName(ToQString(design.name));
         combo_->setEditable(true);
         combo_->setInsertPolicy(QComboBox::NoInsert);
-        combo_->setGeometry(spec.left, spec.top, spec.width, spec.height);
-        combo_->setFont(ToQFont(spec.font));
-        const QString back = ToQColor(spec.back_color).name();
-        const QString fore = ToQColor(spec.fore_color).name();
+        combo_->setGeometry(design.left, design.top, design.width, design.height);
+        combo_->setFont(ToQFont(design.font));
+        const QString back = ToQColor(design.back_color).name();
+        const QString fore = ToQColor(design.fore_color).name();
         combo_->setStyleSheet(QStringLiteral("QComboBox, QComboBox QLineEdit, QComboBox QAbstractItemView "
                                              "{ background: %1; color: %2; selection-background-color: %2; "
                                              "selection-color: %1; }")
                                   .arg(back, fore));
-        combo_->setEditText(ToQString(spec.text));
+        combo_->setEditText(ToQString(design.text));
         QObject::connect(combo_, &QComboBox::activated, combo_, [this](int index) {
             form_.Dispatch([&](FormEvents&) { Select(index); });
         });
@@ -165,15 +165,15 @@ private:
 
 class QtTimer final : public Timer {
 public:
-    QtTimer(QtForm& form, ControlId id, const ControlSpec& spec, QObject* parent)
+    QtTimer(QtForm& form, ControlId id, const ControlDesign& design, QObject* parent)
         : form_(form), id_(id), timer_(new QTimer(parent))
     {
-        timer_->setObjectName(ToQString(spec.name));
-        timer_->setInterval(spec.interval_ms);
+        timer_->setObjectName(ToQString(design.name));
+        timer_->setInterval(design.interval_ms);
         QObject::connect(timer_, &QTimer::timeout, timer_, [this] {
             form_.Dispatch([&](FormEvents& events) { events.TimerFired(id_); });
         });
-        SetEnabled(spec.enabled);
+        SetEnabled(design.enabled);
     }
     ~QtTimer() override { delete timer_; }
     bool Enabled() const override { return timer_->isActive(); }
@@ -256,18 +256,18 @@ PictureRef LoadPicture(ImageId id)
 
 // Picture boxes.
 
-QtPictureBox::QtPictureBox(QtForm& form, ControlId id, const ControlSpec& spec, QWidget* parent)
-    : QWidget(parent), form_(form), id_(id), spec_(spec),
-      image_(spec.width, spec.height, QImage::Format_RGB32)
+QtPictureBox::QtPictureBox(QtForm& form, ControlId id, const ControlDesign& design, QWidget* parent)
+    : QWidget(parent), form_(form), id_(id), design_(design),
+      image_(design.width, design.height, QImage::Format_RGB32)
 {
-    setObjectName(ToQString(spec.name) + (spec.index >= 0 ? QStringLiteral("(%1)").arg(spec.index) : QString()));
-    setGeometry(spec.left, spec.top, spec.width, spec.height);
+    setObjectName(ToQString(design.name) + (design.index >= 0 ? QStringLiteral("(%1)").arg(design.index) : QString()));
+    setGeometry(design.left, design.top, design.width, design.height);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(spec.tab_stop ? Qt::TabFocus : Qt::NoFocus);
-    image_.fill(ToQColor(spec.back_color));
+    setFocusPolicy(design.tab_stop ? Qt::TabFocus : Qt::NoFocus);
+    image_.fill(ToQColor(design.back_color));
     hdc_ = form_.Platform().Register(image_);
-    if (spec.picture != ImageId::None)
-        SetPicture(LoadPicture(spec.picture));
+    if (design.picture != ImageId::None)
+        SetPicture(LoadPicture(design.picture));
 }
 
 QtPictureBox::~QtPictureBox()
@@ -291,7 +291,7 @@ void QtPictureBox::SetPicture(const PictureRef& picture)
 {
     picture_ = picture;
     // Draw into the box's own buffer, which then belongs to nobody else.
-    image_.fill(ToQColor(spec_.back_color));
+    image_.fill(ToQColor(design_.back_color));
     if (auto* qt_picture = dynamic_cast<const QtPicture*>(picture.get())) {
         QPainter painter(&image_);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -332,7 +332,7 @@ void QtPictureBox::mousePressEvent(QMouseEvent* event)
     if (modifiers & Qt::AltModifier)
         shift |= 4;
     const QPointF at = event->position();
-    const auto index = static_cast<std::int16_t>(spec_.index);
+    const auto index = static_cast<std::int16_t>(design_.index);
     form_.Dispatch([&](FormEvents& events) {
         events.MouseDown(id_, index, button, shift, static_cast<float>(at.x()), static_cast<float>(at.y()));
     });
@@ -366,20 +366,20 @@ void QtWindow::closeEvent(QCloseEvent* event)
     QCoreApplication::quit();
 }
 
-QtForm::QtForm(QtPlatform& platform, const FormSpec& spec, FormEvents& events)
-    : Form(spec, events), platform_(platform), picture_(LoadPicture(spec.picture)),
+QtForm::QtForm(QtPlatform& platform, const FormDesign& design, FormEvents& events)
+    : Form(design, events), platform_(platform), picture_(LoadPicture(design.picture)),
       window_(std::make_unique<QtWindow>(*this))
 {
     window_->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowCloseButtonHint);
-    window_->setWindowTitle(ToQString(spec.caption));
-    window_->setFixedSize(spec.client_width, spec.client_height);
+    window_->setWindowTitle(ToQString(design.caption));
+    window_->setFixedSize(design.client_width, design.client_height);
     QPalette palette = window_->palette();
-    palette.setColor(QPalette::Window, ToQColor(spec.back_color));
+    palette.setColor(QPalette::Window, ToQColor(design.back_color));
     window_->setPalette(palette);
     if (auto* qt_picture = dynamic_cast<const QtPicture*>(picture_.get()))
         window_->SetBackground(qt_picture->Image());
-    if (auto icon = std::dynamic_pointer_cast<const QtPicture>(LoadPicture(spec.icon)))
+    if (auto icon = std::dynamic_pointer_cast<const QtPicture>(LoadPicture(design.icon)))
         window_->setWindowIcon(QIcon(QPixmap::fromImage(icon->Image())));
 }
 
@@ -393,10 +393,10 @@ QtForm::~QtForm()
 
 void QtForm::CreateControls()
 {
-    const auto& controls = Spec().controls;
+    const auto& controls = Design().controls;
     std::vector<std::pair<int, QWidget*>> focus_order;
     for (ControlId id = 0; id < static_cast<ControlId>(controls.size()); ++id) {
-        const ControlSpec& c = controls[static_cast<std::size_t>(id)];
+        const ControlDesign& c = controls[static_cast<std::size_t>(id)];
         QWidget* widget = nullptr;
         switch (c.kind) {
         case ControlKind::PictureBox: {

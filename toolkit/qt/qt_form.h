@@ -35,13 +35,13 @@ PictureRef LoadPicture(ImageId id);
 // A picture box: a child widget that shows its retained image.
 class QtPictureBox final : public QWidget, public PictureBox {
 public:
-    QtPictureBox(QtForm& form, ControlId id, const ControlSpec& spec, QWidget* parent);
+    QtPictureBox(QtForm& form, ControlId id, const ControlDesign& design, QWidget* parent);
     ~QtPictureBox() override;
 
-    int Left() const override { return spec_.left; }
-    int Top() const override { return spec_.top; }
-    int Width() const override { return spec_.width; }
-    int Height() const override { return spec_.height; }
+    int Left() const override { return design_.left; }
+    int Top() const override { return design_.top; }
+    int Width() const override { return design_.width; }
+    int Height() const override { return design_.height; }
     int ScaleMode() const override { return scale_mode_; }
     void SetScaleMode(int mode) override;
     Hdc hDC() override { return hdc_; }
@@ -58,7 +58,7 @@ protected:
 private:
     QtForm& form_;
     ControlId id_;
-    const ControlSpec& spec_;
+    const ControlDesign& design_;
     QImage image_;
     Hdc hdc_ = 0;
     int scale_mode_ = kScaleModePixel;
@@ -82,7 +82,7 @@ private:
 
 class QtForm final : public Form {
 public:
-    QtForm(QtPlatform& platform, const FormSpec& spec, FormEvents& events);
+    QtForm(QtPlatform& platform, const FormDesign& design, FormEvents& events);
     ~QtForm() override;
 
     float Left() const override;

@@ -121,10 +121,10 @@ int QtPlatform::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, i
                : 0;
 }
 
-std::unique_ptr<Form> QtPlatform::Create(const FormSpec& spec, FormEvents& events)
+std::unique_ptr<Form> QtPlatform::Create(const FormDesign& design, FormEvents& events)
 {
     App();
-    return std::make_unique<QtForm>(*this, spec, events);
+    return std::make_unique<QtForm>(*this, design, events);
 }
 
 int QtPlatform::Run()

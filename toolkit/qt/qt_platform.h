@@ -33,7 +33,7 @@ public:
     int BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x, int src_y,
                std::uint32_t rop) override;
     // Forms
-    std::unique_ptr<Form> Create(const FormSpec& spec, FormEvents& events) override;
+    std::unique_ptr<Form> Create(const FormDesign& design, FormEvents& events) override;
 
     // Runs the window's events until the last window is closed.
     int Run();

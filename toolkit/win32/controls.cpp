@@ -29,15 +29,15 @@ std::int16_t ShiftState()
 
 // Picture boxes.
 
-Win32PictureBox::Win32PictureBox(Win32Form& form, const ControlSpec& spec, ControlId id)
-    : form_(form), spec_(spec), id_(id), image_(spec.width, spec.height)
+Win32PictureBox::Win32PictureBox(Win32Form& form, const ControlDesign& design, ControlId id)
+    : form_(form), design_(design), id_(id), image_(design.width, design.height)
 {
-    image_.Fill(ToColorRef(spec.back_color));
-    if (spec.picture != ImageId::None)
-        SetPicture(form.Owner().PictureOf(spec.picture));
-    const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | (spec.tab_stop ? WS_TABSTOP : 0);
-    hwnd_ = ::CreateWindowExA(0, kClassName, "", style, spec.left, spec.top, spec.width,
-                              spec.height, form.Handle(), ChildId(id), form.Owner().Module(), this);
+    image_.Fill(ToColorRef(design.back_color));
+    if (design.picture != ImageId::None)
+        SetPicture(form.Owner().PictureOf(design.picture));
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | (design.tab_stop ? WS_TABSTOP : 0);
+    hwnd_ = ::CreateWindowExA(0, kClassName, "", style, design.left, design.top, design.width,
+                              design.height, form.Handle(), ChildId(id), form.Owner().Module(), this);
     if (!hwnd_)
         throw tk::Error("Can't create the control");
 }
@@ -70,7 +70,7 @@ void Win32PictureBox::Refresh()
 
 void Win32PictureBox::SetPicture(const PictureRef& picture)
 {
-    image_.Fill(ToColorRef(spec_.back_color));
+    image_.Fill(ToColorRef(design_.back_color));
     if (auto* from = dynamic_cast<const Win32Picture*>(picture.get()))
         image_.Draw(from->Image());
     picture_ = picture;
@@ -129,26 +129,26 @@ void Win32PictureBox::Paint()
 
 void Win32PictureBox::MouseDown(std::int16_t button, LPARAM lparam)
 {
-    if (spec_.tab_stop)
+    if (design_.tab_stop)
         ::SetFocus(hwnd_);
     const auto x = static_cast<float>(static_cast<short>(LOWORD(lparam)));
     const auto y = static_cast<float>(static_cast<short>(HIWORD(lparam)));
-    const auto index = static_cast<std::int16_t>(spec_.index);
+    const auto index = static_cast<std::int16_t>(design_.index);
     const std::int16_t shift = ShiftState();
     form_.Owner().Raise([&] { form_.Handlers().MouseDown(id_, index, button, shift, x, y); });
 }
 
 // The combo box.
 
-Win32ComboBox::Win32ComboBox(Win32Form& form, const ControlSpec& spec, ControlId id, HFONT font)
-    : form_(form), spec_(spec), id_(id), back_brush_(::CreateSolidBrush(ToColorRef(spec.back_color)))
+Win32ComboBox::Win32ComboBox(Win32Form& form, const ControlDesign& design, ControlId id, HFONT font)
+    : form_(form), design_(design), id_(id), back_brush_(::CreateSolidBrush(ToColorRef(design.back_color)))
 {
     // The height given covers the text field and the dropped-down list.
     constexpr int kDropDownHeight = 8 * 13 + 2;
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_CLIPSIBLINGS | CBS_DROPDOWN |
-                        CBS_AUTOHSCROLL | (spec.tab_stop ? WS_TABSTOP : 0);
-    hwnd_ = ::CreateWindowExA(0, "COMBOBOX", "", style, spec.left, spec.top, spec.width,
-                              spec.height + kDropDownHeight, form.Handle(), ChildId(id),
+                        CBS_AUTOHSCROLL | (design.tab_stop ? WS_TABSTOP : 0);
+    hwnd_ = ::CreateWindowExA(0, "COMBOBOX", "", style, design.left, design.top, design.width,
+                              design.height + kDropDownHeight, form.Handle(), ChildId(id),
                               form.Owner().Module(), nullptr);
     if (!hwnd_)
         throw tk::Error("Can't create the control");
@@ -165,9 +165,9 @@ Win32ComboBox::Win32ComboBox(Win32Form& form, const ControlSpec& spec, ControlId
     const int item_height =
         static_cast<int>(::SendMessageA(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
     const int frame = (outer.bottom - outer.top) - item_height;
-    if (item_height > 0 && frame > 0 && spec.height > frame)
-        ::SendMessageA(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), spec.height - frame);
-    ::SetWindowTextA(hwnd_, std::string(spec.text).c_str());
+    if (item_height > 0 && frame > 0 && design.height > frame)
+        ::SendMessageA(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), design.height - frame);
+    ::SetWindowTextA(hwnd_, std::string(design.text).c_str());
 }
 
 void Win32ComboBox::AddItem(const std::string& text)
@@ -226,8 +226,8 @@ bool Win32ComboBox::Owns(HWND hwnd) const
 
 HBRUSH Win32ComboBox::Colour(HDC dc) const
 {
-    ::SetTextColor(dc, ToColorRef(spec_.fore_color));
-    ::SetBkColor(dc, ToColorRef(spec_.back_color));
+    ::SetTextColor(dc, ToColorRef(design_.fore_color));
+    ::SetBkColor(dc, ToColorRef(design_.back_color));
     return back_brush_.get();
 }
 
@@ -243,9 +243,9 @@ void Win32ComboBox::Selected()
 
 // The timer.
 
-Win32Timer::Win32Timer(HWND window, ControlId id, const ControlSpec& spec)
-    : window_(window), timer_id_(static_cast<UINT_PTR>(kFirstChildId + id)), enabled_(spec.enabled),
-      interval_(spec.interval_ms)
+Win32Timer::Win32Timer(HWND window, ControlId id, const ControlDesign& design)
+    : window_(window), timer_id_(static_cast<UINT_PTR>(kFirstChildId + id)), enabled_(design.enabled),
+      interval_(design.interval_ms)
 {
     Apply();
 }

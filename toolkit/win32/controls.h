@@ -18,12 +18,12 @@ class Win32PictureBox final : public tk::PictureBox {
 public:
     static constexpr const char* kClassName = "TarviskPictureBox";
 
-    Win32PictureBox(Win32Form& form, const ControlSpec& spec, ControlId id);
+    Win32PictureBox(Win32Form& form, const ControlDesign& design, ControlId id);
     ~Win32PictureBox() override;
-    int Left() const override { return spec_.left; }
-    int Top() const override { return spec_.top; }
-    int Width() const override { return spec_.width; }
-    int Height() const override { return spec_.height; }
+    int Left() const override { return design_.left; }
+    int Top() const override { return design_.top; }
+    int Width() const override { return design_.width; }
+    int Height() const override { return design_.height; }
     int ScaleMode() const override { return scale_mode_; }
     void SetScaleMode(int mode) override;
     Hdc hDC() override;
@@ -41,7 +41,7 @@ private:
     void MouseDown(std::int16_t button, LPARAM lparam);
 
     Win32Form& form_;
-    const ControlSpec& spec_;
+    const ControlDesign& design_;
     ControlId id_;
     int scale_mode_ = kScaleModePixel;
     Dib image_;
@@ -51,7 +51,7 @@ private:
 
 class Win32ComboBox final : public tk::ComboBox {
 public:
-    Win32ComboBox(Win32Form& form, const ControlSpec& spec, ControlId id, HFONT font);
+    Win32ComboBox(Win32Form& form, const ControlDesign& design, ControlId id, HFONT font);
     void AddItem(const std::string& text) override;
     int ListCount() const override;
     std::string List(int index) const override;
@@ -69,7 +69,7 @@ public:
 
 private:
     Win32Form& form_;
-    const ControlSpec& spec_;
+    const ControlDesign& design_;
     ControlId id_;
     GdiObject<HBRUSH> back_brush_;
     HWND hwnd_ = nullptr;
@@ -79,7 +79,7 @@ private:
 
 class Win32Timer final : public tk::Timer {
 public:
-    Win32Timer(HWND window, ControlId id, const ControlSpec& spec);
+    Win32Timer(HWND window, ControlId id, const ControlDesign& design);
     ~Win32Timer() override;
     bool Enabled() const override { return enabled_; }
     void SetEnabled(bool enabled) override;

@@ -44,22 +44,22 @@ void RegisterWindowClasses(Win32Platform& platform)
     ::RegisterClassExA(&box);
 }
 
-Win32Form::Win32Form(Win32Platform& owner, const FormSpec& spec, FormEvents& events)
-    : Form(spec, events), owner_(owner)
+Win32Form::Win32Form(Win32Platform& owner, const FormDesign& design, FormEvents& events)
+    : Form(design, events), owner_(owner)
 {
     // A missing artwork leaves the plain background colour.
     try {
-        picture_ = owner.PictureOf(spec.picture);
+        picture_ = owner.PictureOf(design.picture);
     } catch (const tk::Error&) {
     }
-    background_ = std::make_unique<Dib>(spec.client_width, spec.client_height);
-    background_->Fill(ToColorRef(spec.back_color));
+    background_ = std::make_unique<Dib>(design.client_width, design.client_height);
+    background_->Fill(ToColorRef(design.back_color));
     if (auto* artwork = dynamic_cast<const Win32Picture*>(picture_.get()))
         background_->Draw(artwork->Image());
 
-    RECT outer{0, 0, spec.client_width, spec.client_height};
+    RECT outer{0, 0, design.client_width, design.client_height};
     ::AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-    hwnd_ = ::CreateWindowExA(kExStyle, kClassName, std::string(spec.caption).c_str(), kStyle,
+    hwnd_ = ::CreateWindowExA(kExStyle, kClassName, std::string(design.caption).c_str(), kStyle,
                               CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
                               outer.bottom - outer.top, nullptr, nullptr, owner.Module(), this);
     if (!hwnd_)
@@ -70,8 +70,8 @@ Win32Form::Win32Form(Win32Platform& owner, const FormSpec& spec, FormEvents& eve
     // area is what must come out exact.
     RECT client{};
     ::GetClientRect(hwnd_, &client);
-    const int dx = spec.client_width - client.right;
-    const int dy = spec.client_height - client.bottom;
+    const int dx = design.client_width - client.right;
+    const int dy = design.client_height - client.bottom;
     if (dx != 0 || dy != 0) {
         RECT window = OuterRect();
         ::SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + dx,
@@ -183,9 +183,9 @@ HFONT Win32Form::FontFor(const tk::Font& font)
 void Win32Form::CreateControls()
 {
     std::map<int, HWND> by_tab_index;
-    const auto& controls = Spec().controls;
+    const auto& controls = Design().controls;
     for (ControlId id = 0; id < static_cast<ControlId>(controls.size()); ++id) {
-        const ControlSpec& c = controls[static_cast<std::size_t>(id)];
+        const ControlDesign& c = controls[static_cast<std::size_t>(id)];
         HWND child = nullptr;
         switch (c.kind) {
         case ControlKind::PictureBox: {
@@ -330,7 +330,7 @@ void Win32Form::Paint()
     ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, background_->Dc(), r.left,
              r.top, SRCCOPY);
     for (ControlId id : labels_) {
-        const ControlSpec& c = Spec().controls[static_cast<std::size_t>(id)];
+        const ControlDesign& c = Design().controls[static_cast<std::size_t>(id)];
         RECT box{c.left, c.top, c.left + c.width, c.top + c.height};
         if (!c.transparent) {
             GdiObject<HBRUSH> back(::CreateSolidBrush(ToColorRef(c.back_color)));

@@ -23,7 +23,7 @@ public:
     static constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 
     // Creates the window hidden; its controls come with the first touch.
-    Win32Form(Win32Platform& owner, const FormSpec& spec, FormEvents& events);
+    Win32Form(Win32Platform& owner, const FormDesign& design, FormEvents& events);
     ~Win32Form() override;
 
     float Left() const override;

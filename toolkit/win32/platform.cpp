@@ -86,11 +86,11 @@ int Win32Platform::sndPlaySoundA(const std::string& path, unsigned flags)
     return ::sndPlaySoundA(path.c_str(), flags);
 }
 
-std::unique_ptr<Form> Win32Platform::Create(const FormSpec& spec, FormEvents& events)
+std::unique_ptr<Form> Win32Platform::Create(const FormDesign& design, FormEvents& events)
 {
     if (title_.empty())
-        title_ = spec.caption;
-    return std::make_unique<Win32Form>(*this, spec, events);
+        title_ = design.caption;
+    return std::make_unique<Win32Form>(*this, design, events);
 }
 
 int Win32Platform::Run()

@@ -36,7 +36,7 @@ public:
     // SoundOutput
     int sndPlaySoundA(const std::string& path, unsigned flags) override;
     // Forms
-    std::unique_ptr<Form> Create(const FormSpec& spec, FormEvents& events) override;
+    std::unique_ptr<Form> Create(const FormDesign& design, FormEvents& events) override;
 
     // Runs the message loop until the last window is gone; the exit code.
     int Run();

@@ -5,7 +5,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/error.h"
 #include "toolkit/form.h"
-#include "toolkit/form_spec.h"
+#include "toolkit/form_design.h"
 #include "toolkit/picture.h"
 #include "toolkit/platform.h"
 

@@ -171,9 +171,9 @@ TEST_F(ArtRules, EachLetterIsDrawnWhiteInItsBox)
 
 TEST(ArtLayout, RectanglesAreTheWindowsControls)
 {
-    const tk::FormSpec& form = TunerFormSpec();
+    const tk::FormDesign& form = TunerFormDesign();
     auto box_of = [&](tk::ControlId id) {
-        const tk::ControlSpec& c = form.controls[static_cast<std::size_t>(id)];
+        const tk::ControlDesign& c = form.controls[static_cast<std::size_t>(id)];
         return std::array<int, 4>{c.left, c.top, c.width, c.height};
     };
     auto fields = [](const Box& b) { return std::array<int, 4>{b.left, b.top, b.width, b.height}; };
