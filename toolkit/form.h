@@ -4,6 +4,7 @@
 // end before the control is handed out.
 
 #include "toolkit/controls.h"
+#include "toolkit/error.h"
 #include "toolkit/form_design.h"
 
 #include <cstdint>
@@ -57,6 +58,16 @@ public:
 
 protected:
     FormEvents& Events() { return events_; }
+    // A backend's control of one kind by its id: an error for an id of
+    // another kind, as for a property the control does not have.
+    template <class Map>
+    static auto& ControlIn(Map& controls, ControlId id)
+    {
+        auto found = controls.find(id);
+        if (found == controls.end())
+            throw Error("Object doesn't support this property or method");
+        return *found->second;
+    }
     // Creates the controls in the design's order.
     virtual void CreateControls() = 0;
     virtual PictureBox& PictureBoxOf(ControlId id) = 0;

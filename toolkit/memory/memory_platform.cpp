@@ -243,24 +243,15 @@ void MemoryForm::CreateControls()
     }
 }
 
-template <class Map>
-static auto& Find(Map& map, ControlId id)
-{
-    auto found = map.find(id);
-    if (found == map.end())
-        throw Error("Object doesn't support this property or method");
-    return *found->second;
-}
-
-PictureBox& MemoryForm::PictureBoxOf(ControlId id) { return Find(boxes_, id); }
-ComboBox& MemoryForm::ComboBoxOf(ControlId id) { return Find(combos_, id); }
-FolderList& MemoryForm::FolderListOf(ControlId id) { return Find(folder_lists_, id); }
-Timer& MemoryForm::TimerOf(ControlId id) { return Find(timers_, id); }
+PictureBox& MemoryForm::PictureBoxOf(ControlId id) { return ControlIn(boxes_, id); }
+ComboBox& MemoryForm::ComboBoxOf(ControlId id) { return ControlIn(combos_, id); }
+FolderList& MemoryForm::FolderListOf(ControlId id) { return ControlIn(folder_lists_, id); }
+Timer& MemoryForm::TimerOf(ControlId id) { return ControlIn(timers_, id); }
 
 MemoryPictureBox& MemoryForm::Box(ControlId id)
 {
     Load();
-    return Find(boxes_, id);
+    return ControlIn(boxes_, id);
 }
 
 void MemoryForm::Press(ControlId id, std::int16_t button, float x, float y)
@@ -273,7 +264,7 @@ void MemoryForm::Press(ControlId id, std::int16_t button, float x, float y)
 void MemoryForm::Select(ControlId combo, int index)
 {
     Load();
-    static_cast<MemoryComboBox&>(Find(combos_, combo)).SetListIndex(index);
+    static_cast<MemoryComboBox&>(ControlIn(combos_, combo)).SetListIndex(index);
 }
 
 void MemoryForm::Activate(ControlId button)
@@ -285,7 +276,7 @@ void MemoryForm::Activate(ControlId button)
 void MemoryForm::FireTimer(ControlId timer)
 {
     Load();
-    if (Find(timers_, timer).Enabled())
+    if (ControlIn(timers_, timer).Enabled())
         Events().TimerFired(timer);
 }
 

@@ -465,19 +465,10 @@ void QtForm::CreateControls()
         first_focus_ = focus_order.front().second;
 }
 
-template <class Map>
-static auto& Find(Map& map, ControlId id)
-{
-    auto found = map.find(id);
-    if (found == map.end())
-        throw Error("Object doesn't support this property or method");
-    return *found->second;
-}
-
-PictureBox& QtForm::PictureBoxOf(ControlId id) { return Find(boxes_, id); }
-ComboBox& QtForm::ComboBoxOf(ControlId id) { return Find(combos_, id); }
-FolderList& QtForm::FolderListOf(ControlId id) { return Find(folder_lists_, id); }
-Timer& QtForm::TimerOf(ControlId id) { return Find(timers_, id); }
+PictureBox& QtForm::PictureBoxOf(ControlId id) { return ControlIn(boxes_, id); }
+ComboBox& QtForm::ComboBoxOf(ControlId id) { return ControlIn(combos_, id); }
+FolderList& QtForm::FolderListOf(ControlId id) { return ControlIn(folder_lists_, id); }
+Timer& QtForm::TimerOf(ControlId id) { return ControlIn(timers_, id); }
 
 QWidget* QtForm::Widget(ControlId id) const
 {

@@ -239,19 +239,10 @@ void Win32Form::SetTabOrder(const std::map<int, HWND>& by_tab_index)
     }
 }
 
-template <class Map>
-static auto& Find(Map& map, ControlId id)
-{
-    auto found = map.find(id);
-    if (found == map.end())
-        throw tk::Error("Object doesn't support this property or method");
-    return *found->second;
-}
-
-PictureBox& Win32Form::PictureBoxOf(ControlId id) { return Find(boxes_, id); }
-ComboBox& Win32Form::ComboBoxOf(ControlId id) { return Find(combos_, id); }
-FolderList& Win32Form::FolderListOf(ControlId id) { return Find(folder_lists_, id); }
-Timer& Win32Form::TimerOf(ControlId id) { return Find(timers_, id); }
+PictureBox& Win32Form::PictureBoxOf(ControlId id) { return ControlIn(boxes_, id); }
+ComboBox& Win32Form::ComboBoxOf(ControlId id) { return ControlIn(combos_, id); }
+FolderList& Win32Form::FolderListOf(ControlId id) { return ControlIn(folder_lists_, id); }
+Timer& Win32Form::TimerOf(ControlId id) { return ControlIn(timers_, id); }
 
 LRESULT CALLBACK Win32Form::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 {
