@@ -5,13 +5,7 @@
 # The program looks for Tunes/ beside its own file (it reads /proc/self/exe,
 # so the bin/ link is followed), hence program and library share one folder.
 
-set(TARVISK_APP_ID org.example.tarvisk)
-# The day version ${PROJECT_VERSION} was released; change it with the version.
-set(TARVISK_RELEASE_DATE 2026-12-08)
-set(TARVISK_HOMEPAGE https://tarvisk.example.org)
-# The screenshot as published on the project's site; docs/screenshot.png is
-# the same picture in the repository.
-set(TARVISK_SCREENSHOT_URL ${TARVISK_HOMEPAGE}/screenshot.png)
+include(${PROJECT_SOURCE_DIR}/packaging/linux/identity.cmake)
 # Its size, read from the PNG's header, so a new screenshot needs no edit here.
 file(READ ${PROJECT_SOURCE_DIR}/docs/screenshot.png tarvisk_png_size OFFSET 16 LIMIT 8 HEX)
 string(SUBSTRING "${tarvisk_png_size}" 0 8 tarvisk_png_width)

@@ -1,0 +1,61 @@
+# Helpers of the install tests. Sourced; the caller sets "work" to its
+# private temporary folder and has started Xvfb for start_installed.
+
+passed=0 failed=0
+check() { # name, then a command that must succeed
+  local name=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok   $name"
+  else failed=$((failed + 1)); echo "FAIL $name"; fi
+}
+finish() {
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
+
+# Starts an installed program under strace, from a working folder of its
+# own, with a private runtime folder (its single-instance lock lives there)
+# and no sound device. Sets app (strace's pid) and window.
+# Usage: start_installed COMMAND   (a path, or a name found on PATH)
+start_installed() {
+  mkdir -p "$work/elsewhere" "$work/run"
+  chmod 700 "$work/run"
+  rm -f "$work/trace.txt" "$work/out.txt"
+  (cd "$work/elsewhere" &&
+   exec env XDG_RUNTIME_DIR="$work/run" ALSOFT_DRIVERS=null QT_QPA_PLATFORM=xcb \
+     strace -f -qq -e trace=openat -o "$work/trace.txt" "$1") >"$work/out.txt" 2>&1 &
+  app=$!
+  window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvisk$' 2>/dev/null | head -n 1)
+  [ -n "$window" ] || return 1
+  sleep 0.5 # the window is mapped before its first events are handled
+}
+
+# Presses the G string: in loop mode that plays the chosen set's G.wav, so
+# the trace shows which library and which set the program found.
+press_g_string() {
+  local wx wy
+  read -r wx wy < <(xwininfo -id "$window" | awk '
+    /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
+  # From elsewhere first: the pointer may still rest there from a former run.
+  timeout 10 xdotool mousemove --sync 0 0
+  timeout 10 xdotool mousemove --sync $((wx + 329)) $((wy + 104)) click 1
+}
+
+# Whether the trace shows PATH opened successfully, within 10 s.
+opened() {
+  local path=$1
+  for _ in $(seq 100); do
+    grep -F "\"$path\"" "$work/trace.txt" 2>/dev/null | grep -qv '= -1' && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Ends the traced program (strace itself would keep waiting for it).
+stop_installed() {
+  [ -n "${app:-}" ] || return 0
+  local child
+  for child in $(ps -o pid= --ppid "$app" 2>/dev/null); do kill -9 "$child" 2>/dev/null; done
+  kill "$app" 2>/dev/null
+  wait "$app" 2>/dev/null
+  app=""
+}
