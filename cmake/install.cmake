@@ -36,7 +36,8 @@ file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/packaging)
 file(CREATE_LINK ${tarvisk_link_target} ${tarvisk_link} SYMBOLIC)
 install(FILES ${tarvisk_link} DESTINATION ${TARVISK_INSTALL_BINDIR})
 
-# The desktop's files, with the version from project().
+# The desktop entry, and the metainfo with the version from project() and
+# the release date from identity.cmake.
 set(tarvisk_packaging ${PROJECT_SOURCE_DIR}/packaging/linux)
 configure_file(${tarvisk_packaging}/tarvisk.desktop.in
                ${CMAKE_CURRENT_BINARY_DIR}/packaging/${TARVISK_APP_ID}.desktop @ONLY)
