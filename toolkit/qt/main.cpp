@@ -8,7 +8,7 @@ int main(int argc, char** argv)
 {
     tk::qt::PrepareEnvironment();
     tk::qt::SoundService::PrepareProcess();
-    tk::qt::QtPlatform qt(argc, argv);
+    tk::qt::QtPlatform qt(argc, argv, TARVISK_APP_ID);
     tk::qt::SoundService sound;
     tk::Platform platform{qt, qt, qt, sound, qt};
     tarvisk::Program program(platform);

@@ -23,7 +23,10 @@ void PrepareEnvironment()
     qunsetenv("QT_DEVICE_PIXEL_RATIO");
 }
 
-QtPlatform::QtPlatform(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+QtPlatform::QtPlatform(int& argc, char** argv, const char* desktop_id)
+    : argc_(argc), argv_(argv), desktop_id_(desktop_id)
+{
+}
 
 QtPlatform::~QtPlatform() = default;
 
@@ -36,6 +39,8 @@ QApplication& QtPlatform::App()
         // The window is a tool window, which Qt does not count when deciding
         // that the last window has closed; the window quits by itself.
         QApplication::setQuitOnLastWindowClosed(false);
+        if (desktop_id_)
+            QGuiApplication::setDesktopFileName(QString::fromUtf8(desktop_id_));
     }
     return *app_;
 }

@@ -18,7 +18,8 @@ void PrepareEnvironment();
 
 class QtPlatform final : public Process, public Screen, public Gdi, public Forms {
 public:
-    QtPlatform(int& argc, char** argv);
+    // desktop_id names the desktop entry that belongs to the program.
+    QtPlatform(int& argc, char** argv, const char* desktop_id = nullptr);
     ~QtPlatform() override;
 
     // Process
@@ -46,6 +47,7 @@ public:
 private:
     int& argc_;
     char** argv_;
+    const char* desktop_id_;
     std::unique_ptr<QApplication> app_;
     std::set<Hdc> live_;
 };
