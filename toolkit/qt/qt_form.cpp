@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace tk::qt {
 
@@ -226,7 +227,9 @@ protected:
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         QMessageBox::critical(nullptr, QStringLiteral("Tarvisk"),
                               QStringLiteral("Run-time error:\n%1").arg(QString::fromUtf8(what)));
-    std::exit(1);
+    // Leave from inside the event loop without running destructors under it.
+    std::fflush(nullptr);
+    _exit(1);
 }
 
 PictureRef LoadPicture(ImageId id)
