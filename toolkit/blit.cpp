@@ -10,6 +10,12 @@ bool CopyRect(const PixelView& dest, int x, int y, int width, int height, const 
 {
     if (!dest.pixels || !src.pixels || width <= 0 || height <= 0)
         return false;
+    // Rectangles far outside any image copy nothing; this also keeps the
+    // clipping arithmetic below far from overflow.
+    constexpr int kFar = 1 << 24;
+    for (int v : {x, y, src_x, src_y, width, height})
+        if (v < -kFar || v > kFar)
+            return false;
     // Clip on the left and top of both buffers, then on the right and bottom.
     int skip_x = std::max({0, -x, -src_x});
     int skip_y = std::max({0, -y, -src_y});

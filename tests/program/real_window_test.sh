@@ -54,6 +54,16 @@ check "window is 384 x 550" test "$ww x $wh" = "384 x 550"
 check "no taskbar button" bash -c "xprop -id $window _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR"
 check "a fixed size" bash -c "xprop -id $window WM_NORMAL_HINTS | grep -q 'minimum size: 384 by 550' &&
                               xprop -id $window WM_NORMAL_HINTS | grep -q 'maximum size: 384 by 550'"
+# Placed by the outer size, frame included, on the 1280 x 1024 screen: centred
+# across, its centre at 0.425 of the height.
+read -r left right top bottom < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ',')
+placed() {
+  local outer_w=$(( (384 + left + right) * 15 )) outer_h=$(( (550 + top + bottom) * 15 ))
+  local want_top=$(( (13056 / 2 - outer_h / 2 + 7) / 15 )) want_left=$(( (19200 / 2 - outer_w / 2 + 7) / 15 ))
+  [ "$((wy - top)) $((wx - left))" = "$want_top $want_left" ] ||
+    { echo "  frame at $((wy - top)),$((wx - left)), expected $want_top,$want_left"; return 1; }
+}
+check "placed by its outer size" placed
 check "strings start unlit" shows unlit 270 240 110 87
 check "toggle starts lit" shows lit 268 397 103 54
 click 329 104                                   # the G string
@@ -69,7 +79,6 @@ sleep 1.5
 check "the light goes out after a second" shows unlit 4 64 90 85
 
 # The close box sits at the right end of the title bar.
-read -r left right top bottom < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ',')
 xdotool mousemove --sync $((wx + ww + right - 10)) $((wy - top / 2)) click 1
 check "close box ends the program" ended
 

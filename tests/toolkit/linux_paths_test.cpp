@@ -107,6 +107,15 @@ TEST_F(FolderListing, NonAsciiNamesAndCaseTwinsKeepTheirExactBytes)
     EXPECT_EQ(names[2], "\xC3\x9C" "bung");
 }
 
+TEST_F(FolderListing, NamesThatAreNotUtf8AreLeftOut)
+{
+    // Shown as text and read back, such a name would name another folder.
+    Folder("Akustik\xE9");
+    Folder("Over\xC0\xAFlong");
+    Folder("Akustik\xC3\xA9");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Akustik\xC3\xA9"}));
+}
+
 TEST_F(FolderListing, FolderLinksCountFileLinksDoNot)
 {
     Folder("Real");

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 namespace tarvisk::testing_qt {
 namespace {
@@ -149,6 +151,50 @@ TEST_F(Backend, AddingEntriesNeitherSelectsNorChangesTheText)
     combo.SetListIndex(0);
     EXPECT_EQ(combo.Text(), "Nylon");
     EXPECT_EQ(program_.g.SoundSet, "Nylon\\");
+}
+
+TEST_F(Backend, ClosedWhileLoadingStaysClosed)
+{
+    // A close waiting in the queue is handled while the load step processes
+    // pending events; start-up must not show the window again afterwards.
+    MakeLibrary({"Acoustic"});
+    QTimer::singleShot(0, [this] { Form().Window().close(); });
+    Start();
+    EXPECT_FALSE(Form().Visible());
+    EXPECT_EQ(program_.g.LoopMode, 0);
+    EXPECT_EQ(Qt().Run(), 0) << "the event loop is not entered for a closed window";
+}
+
+TEST_F(Backend, TypedSetNameConfirmedChoosesItsEntryAndClosingAfterwardIsSafe)
+{
+    // Regression: leaving the text field while the window closed reported a
+    // choice to a combo box object already gone.
+    MakeLibrary({"Acoustic", "Electric"});
+    Start();
+    auto* combo = qobject_cast<QComboBox*>(Form().Widget(ctl::cboSound));
+    combo->lineEdit()->setFocus();
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), "electric");
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(program_.g.SoundSet, "Electric\\");
+    EXPECT_EQ(Window().cboSound().Text(), "Electric");
+    QTest::keyClicks(combo->lineEdit(), "Acoustic");
+    program_.tuner.reset();
+}
+
+TEST_F(Backend, TypingANameThatIsNoSetChoosesNothing)
+{
+    MakeLibrary({"Acoustic", "Electric"});
+    Start();
+    auto* combo = qobject_cast<QComboBox*>(Form().Widget(ctl::cboSound));
+    combo->lineEdit()->setFocus();
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), "Banjo");
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    Form().Widget(ctl::Command1)->setFocus();
+    EXPECT_EQ(program_.g.SoundSet, "Acoustic\\");
+    EXPECT_EQ(Window().cboSound().Text(), "Banjo");
+    EXPECT_EQ(sound_.played.size(), 1u) << "only the chord";
 }
 
 } // namespace

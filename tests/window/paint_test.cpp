@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace tarvisk {
 namespace {
 
@@ -100,6 +102,23 @@ TEST_F(Painting, CanvasWithoutItsArtworkYieldsItsPlainBackground)
     const std::uint32_t grey = 0xffc0c0c0u;
     EXPECT_TRUE(std::all_of(shown.pixels.begin(), shown.pixels.end(),
                             [&](std::uint32_t p) { return p == grey; }));
+}
+
+TEST(CopyRect, RectanglesFarOutsideCopyNothingAndDoNotOverflow)
+{
+    Image dest(8, 8, 1), src(8, 8, 2);
+    const int min = std::numeric_limits<int>::min();
+    const int max = std::numeric_limits<int>::max();
+    EXPECT_FALSE(tk::CopyRect(dest.View(), min, 0, 4, 4, src.View(), 0, 0));
+    EXPECT_FALSE(tk::CopyRect(dest.View(), 0, 0, max, max, src.View(), min, min));
+    EXPECT_FALSE(tk::CopyRect(dest.View(), 6, 6, 4, 4, src.View(), 8, 0));
+    EXPECT_EQ(dest, Image(8, 8, 1));
+    // Partly outside: only the overlap is copied.
+    EXPECT_TRUE(tk::CopyRect(dest.View(), -2, 6, 4, 4, src.View(), 0, 0));
+    EXPECT_EQ(dest.At(0, 6), 2u);
+    EXPECT_EQ(dest.At(1, 7), 2u);
+    EXPECT_EQ(dest.At(2, 6), 1u);
+    EXPECT_EQ(dest.At(0, 5), 1u);
 }
 
 TEST(PaintRectangles, AllSevenTargetsLieInsideTheCanvasAndDoNotOverlap)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
@@ -26,6 +27,31 @@ bool NameLess(const std::string& a, const std::string& b)
     return x < y;
 }
 
+bool IsUtf8(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
+                                                 : (lead >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next >> 6) != 0x2)
+                return false;
+            code = code << 6 | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and values past the last code point.
+        static constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < kLeast[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<std::vector<std::string>> ListSubFolders(const std::string& folder)
@@ -42,12 +68,16 @@ std::optional<std::vector<std::string>> ListSubFolders(const std::string& folder
     std::vector<std::string> names;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec)
-            break;
+            return std::nullopt; // a list cut short would choose the wrong first set
         std::string name = it->path().filename().string();
         if (name.empty() || name.front() == '.')
             continue;
         std::error_code type_ec;
         if (!it->is_directory(type_ec))
+            continue;
+        // The list shows names as text and reads them back from it: a name
+        // that is not UTF-8 would come back as another folder's name.
+        if (!IsUtf8(name))
             continue;
         if (auto mapped = FromNative(name))
             names.push_back(std::move(*mapped));

@@ -80,10 +80,17 @@ public:
                                              "selection-color: %1; }")
                                   .arg(back, fore));
         combo_->setEditText(ToQString(design.text));
-        QObject::connect(combo_, &QComboBox::activated, combo_, [this](int index) {
+        // A choice in the list, by mouse or keys; Qt's editable combo box
+        // also counts a typed entry name confirmed with Return or by leaving
+        // the field.
+        activated_ = QObject::connect(combo_, &QComboBox::activated, combo_, [this](int index) {
             form_.Dispatch([&](FormEvents&) { Select(index); });
         });
     }
+
+    // The list widget outlives this object while the window closes, and
+    // leaving its text field may still report a choice.
+    ~QtComboBox() override { QObject::disconnect(activated_); }
 
     QWidget* Widget() const { return combo_; }
 
@@ -124,6 +131,7 @@ private:
     QtForm& form_;
     ControlId id_;
     QComboBox* combo_;
+    QMetaObject::Connection activated_;
 };
 
 class QtFolderList final : public FolderList {
@@ -221,8 +229,22 @@ protected:
 
 } // namespace
 
+namespace {
+bool failing = false;
+}
+
+bool Failing()
+{
+    return failing;
+}
+
 [[noreturn]] void FatalError(const char* what)
 {
+    // The message box runs an event loop of its own; a second failure
+    // meanwhile ends the program without a second box.
+    if (failing)
+        _exit(1);
+    failing = true;
     std::fprintf(stderr, "tarvisk: run-time error: %s\n", what);
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         QMessageBox::critical(nullptr, QStringLiteral("Tarvisk"),
@@ -366,7 +388,7 @@ void QtWindow::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
-    QCoreApplication::quit();
+    form_.Unloaded();
 }
 
 QtForm::QtForm(QtPlatform& platform, const FormDesign& design, FormEvents& events)
@@ -466,6 +488,12 @@ void QtForm::CreateControls()
         QWidget::setTabOrder(focus_order[i - 1].second, focus_order[i].second);
     if (!focus_order.empty())
         first_focus_ = focus_order.front().second;
+    if (auto frame = FrameExtents(*window_)) {
+        frame_left_ = frame->left;
+        frame_top_ = frame->top;
+        frame_width_ = frame->left + frame->right;
+        frame_height_ = frame->top + frame->bottom;
+    }
 }
 
 PictureBox& QtForm::PictureBoxOf(ControlId id) { return ControlIn(boxes_, id); }
@@ -479,25 +507,54 @@ QWidget* QtForm::Widget(ControlId id) const
     return found == widgets_.end() ? nullptr : found->second;
 }
 
-float QtForm::Left() const { return static_cast<float>(window_->frameGeometry().x() * 15); }
-float QtForm::Top() const { return static_cast<float>(window_->frameGeometry().y() * 15); }
-float QtForm::Width() const { return static_cast<float>(window_->frameGeometry().width() * 15); }
-float QtForm::Height() const { return static_cast<float>(window_->frameGeometry().height() * 15); }
+// Before the window is first shown Qt knows no frame and places the client
+// area; the frame the window manager said it will add stands in for it.
+float QtForm::Left() const
+{
+    const int frame = window_->isVisible() ? 0 : frame_left_;
+    return static_cast<float>((window_->frameGeometry().x() - frame) * 15);
+}
+
+float QtForm::Top() const
+{
+    const int frame = window_->isVisible() ? 0 : frame_top_;
+    return static_cast<float>((window_->frameGeometry().y() - frame) * 15);
+}
+
+float QtForm::Width() const
+{
+    const int frame = window_->isVisible() ? 0 : frame_width_;
+    return static_cast<float>((window_->frameGeometry().width() + frame) * 15);
+}
+
+float QtForm::Height() const
+{
+    const int frame = window_->isVisible() ? 0 : frame_height_;
+    return static_cast<float>((window_->frameGeometry().height() + frame) * 15);
+}
 
 void QtForm::SetLeft(float twips)
 {
-    window_->move(ToPixels(twips), window_->frameGeometry().y());
+    const int frame = window_->isVisible() ? 0 : frame_left_;
+    window_->move(ToPixels(twips) + frame, window_->frameGeometry().y());
 }
 
 void QtForm::SetTop(float twips)
 {
-    window_->move(window_->frameGeometry().x(), ToPixels(twips));
+    const int frame = window_->isVisible() ? 0 : frame_top_;
+    window_->move(window_->frameGeometry().x(), ToPixels(twips) + frame);
+}
+
+void QtForm::Unloaded()
+{
+    unloaded_ = true;
+    platform_.LastWindowClosed();
 }
 
 void QtForm::Show()
 {
     Load();
-    if (window_->isVisible())
+    if (unloaded_ || window_->isVisible())
         return;
     SkipTaskbar(*window_);
     window_->show();

@@ -96,6 +96,8 @@ public:
     bool Visible() const override;
 
     QtWindow& Window() { return *window_; }
+    // The close command went ahead: the window is gone for good.
+    void Unloaded();
     QWidget* Widget(ControlId id) const;
     QtPlatform& Platform() { return platform_; }
 
@@ -118,6 +120,10 @@ private:
     std::unique_ptr<QtWindow> window_;
     std::map<ControlId, QWidget*> widgets_;
     QWidget* first_focus_ = nullptr;
+    bool unloaded_ = false;
+    // The frame the window manager will add, in pixels, until it has: Qt
+    // places a window not yet shown by its client area.
+    int frame_left_ = 0, frame_top_ = 0, frame_width_ = 0, frame_height_ = 0;
     std::map<ControlId, QtPictureBox*> boxes_;
     std::map<ControlId, std::unique_ptr<ComboBox>> combos_;
     std::map<ControlId, std::unique_ptr<FolderList>> folder_lists_;
@@ -125,10 +131,14 @@ private:
 };
 
 [[noreturn]] void FatalError(const char* what);
+// True once an error is ending the program: events are no longer handled.
+bool Failing();
 
 template <class Raise>
 void QtForm::Dispatch(Raise&& raise)
 {
+    if (Failing())
+        return;
     try {
         raise(Events());
     } catch (const std::exception& error) {

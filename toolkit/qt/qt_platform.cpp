@@ -134,7 +134,15 @@ std::unique_ptr<Form> QtPlatform::Create(const FormDesign& design, FormEvents& e
 
 int QtPlatform::Run()
 {
+    if (ended_)
+        return 0;
     return QApplication::exec();
+}
+
+void QtPlatform::LastWindowClosed()
+{
+    ended_ = true;
+    QCoreApplication::quit();
 }
 
 } // namespace tk::qt

@@ -36,8 +36,10 @@ public:
     // Forms
     std::unique_ptr<Form> Create(const FormDesign& design, FormEvents& events) override;
 
-    // Runs the window's events until the last window is closed.
+    // Runs the window's events until the last window is closed; returns at
+    // once when it was closed already, before the event loop ran.
     int Run();
+    void LastWindowClosed();
     QApplication& App();
 
     // Retained images are known by their drawing context.
@@ -48,6 +50,7 @@ private:
     int& argc_;
     char** argv_;
     const char* desktop_id_;
+    bool ended_ = false;
     std::unique_ptr<QApplication> app_;
     std::set<Hdc> live_;
 };

@@ -5,9 +5,12 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace tk::qt {
@@ -25,7 +28,61 @@ xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
     return atom;
 }
 
+bool Supported(xcb_connection_t* connection, xcb_window_t root, xcb_atom_t wanted)
+{
+    const xcb_atom_t supported = Atom(connection, "_NET_SUPPORTED");
+    auto cookie = xcb_get_property(connection, 0, root, supported, XCB_ATOM_ATOM, 0, 4096);
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
+    if (!reply)
+        return false;
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+    const int count = xcb_get_property_value_length(reply) / static_cast<int>(sizeof(xcb_atom_t));
+    const bool found = std::find(atoms, atoms + count, wanted) != atoms + count;
+    std::free(reply);
+    return found;
+}
+
 } // namespace
+
+std::optional<FrameSize> FrameExtents(QWidget& window)
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->connection())
+        return std::nullopt;
+    xcb_connection_t* connection = x11->connection();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const xcb_atom_t request = Atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
+    const xcb_atom_t extents = Atom(connection, "_NET_FRAME_EXTENTS");
+    if (request == XCB_ATOM_NONE || !Supported(connection, root, request))
+        return std::nullopt;
+
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = id;
+    message.type = request;
+    xcb_send_event(connection, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection);
+
+    // The window manager answers by setting the property; wait briefly.
+    for (int attempt = 0; attempt < 25; ++attempt) {
+        auto cookie = xcb_get_property(connection, 0, id, extents, XCB_ATOM_CARDINAL, 0, 4);
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
+        if (reply && xcb_get_property_value_length(reply) == 4 * 4) {
+            const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+            FrameSize frame{static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
+                            static_cast<int>(v[3])};
+            std::free(reply);
+            return frame;
+        }
+        std::free(reply);
+        std::this_thread::sleep_for(std::chrono::milliseconds(8));
+    }
+    return std::nullopt;
+}
 
 void SkipTaskbar(QWidget& window)
 {

@@ -1,6 +1,7 @@
 #include "toolkit/win32/image.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstddef>
 #include <cstdlib>
 
@@ -82,9 +83,10 @@ std::unique_ptr<Dib> LoadBitmapResource(HINSTANCE module, int id)
     const int width = header->biWidth;
     const int height = std::abs(header->biHeight);
     if (header->biCompression == BI_RGB || header->biCompression == BI_BITFIELDS) {
-        const std::size_t stride =
-            (static_cast<std::size_t>(width) * header->biBitCount + 31) / 32 * 4;
-        if (stride * static_cast<std::size_t>(height) > size - offset)
+        // 64 bits: on the 32-bit target the product could wrap.
+        const std::uint64_t stride =
+            (static_cast<std::uint64_t>(width) * header->biBitCount + 31) / 32 * 4;
+        if (width <= 0 || stride * static_cast<std::uint64_t>(height) > size - offset)
             throw tk::Error("Invalid picture");
     }
     auto image = std::make_unique<Dib>(width, height);

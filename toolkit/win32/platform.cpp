@@ -162,6 +162,12 @@ void Win32Platform::Closed(HWND form)
 
 void Win32Platform::Fail(const std::string& message) noexcept
 {
+    // The box runs a message loop of its own; a second failure meanwhile
+    // ends the program without a second box.
+    static bool failing = false;
+    if (failing)
+        ::ExitProcess(1);
+    failing = true;
     ::MessageBoxA(nullptr, message.c_str(), title_.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
     ::ExitProcess(1);
 }
