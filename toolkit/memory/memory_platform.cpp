@@ -234,7 +234,8 @@ void MemoryForm::Activate(ControlId button)
 
 void MemoryForm::FireTimer(ControlId timer)
 {
-    if (TimerAt(timer).Enabled())
+    const Timer& t = TimerAt(timer);
+    if (t.Enabled() && t.Interval() > 0)
         Events().TimerFired(timer);
 }
 
