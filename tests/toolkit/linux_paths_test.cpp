@@ -76,17 +76,6 @@ protected:
     fs::path root_;
 };
 
-TEST_F(FolderListing, OnlySubFoldersSortedByNameWithoutRegardToCase)
-{
-    Folder("electric");
-    Folder("Acoustic");
-    Folder("Pure Tone");
-    Folder("Bass");
-    File("reset.wav");
-    File("Chord.wav");
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Acoustic", "Bass", "electric", "Pure Tone"}));
-}
-
 TEST_F(FolderListing, HiddenFoldersAreLeftOut)
 {
     Folder(".git");
