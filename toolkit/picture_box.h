@@ -21,6 +21,8 @@ public:
     int ScaleMode() const final { return scale_mode_; }
     void SetScaleMode(int mode) final;
     PictureRef Picture() const final { return picture_; }
+    // The retained image's drawing context.
+    Hdc hDC() final { return hdc_; }
     void SetPicture(const PictureRef& picture) final;
 
     const ControlDesign& Design() const { return design_; }
@@ -28,6 +30,7 @@ public:
     std::string Name() const;
 
 protected:
+    void SetHdc(Hdc hdc) { hdc_ = hdc; }
     // Fills the retained image with the back colour, draws the picture (if
     // any, and one of this backend's) at (0, 0) and asks for a redraw.
     virtual void DrawPicture(const tk::Picture* picture) = 0;
@@ -36,6 +39,7 @@ private:
     const ControlDesign& design_;
     int scale_mode_ = kScaleModePixel;
     PictureRef picture_;
+    Hdc hdc_ = 0;
 };
 
 } // namespace tk

@@ -31,7 +31,7 @@ private:
 
 struct Window {
     Window(tk::qt::QtPlatform& qt)
-        : process(qt), platform{process, qt, qt, sound, qt}, program(platform)
+        : process(qt), platform{process, qt.screen, qt, sound, qt}, program(platform)
     {
         tarvisk::Main(program);
     }

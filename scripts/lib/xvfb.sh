@@ -12,6 +12,10 @@ start_xvfb() {
   read -r -t 20 number <"$fifo" || { echo "Xvfb did not start" >&2; rm -f "$fifo"; return 1; }
   rm -f "$fifo"
   export DISPLAY=":$number"
+  # With a display but no session bus, D-Bus would autolaunch a bus daemon
+  # that outlives the caller (and holds strace -f open). A caller that needs
+  # a bus starts its own.
+  [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/tarvisk-no-bus
   trap 'stop_xvfb' EXIT
   if [ "${1:-}" = "wm" ]; then
     openbox >/dev/null 2>&1 &

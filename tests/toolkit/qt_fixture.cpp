@@ -21,7 +21,7 @@ tk::qt::QtPlatform& Qt()
 }
 
 QtWindowTest::QtWindowTest()
-    : platform_{process_, Qt(), Qt(), sound_, Qt()}, program_(platform_)
+    : platform_{process_, Qt().screen, Qt(), sound_, Qt()}, program_(platform_)
 {
     folder_ = fs::temp_directory_path() /
               ("tarvisk-qt-" + std::to_string(getpid()) + "-" +

@@ -63,12 +63,12 @@ MemoryPictureBox::MemoryPictureBox(MemoryPlatform& owner, const ControlDesign& d
 {
     if (design.picture != ImageId::None)
         SetPicture(owner.PictureOf(design.picture));
-    hdc_ = owner_.Add(&image_, [this] { return image_.View(); });
+    SetHdc(owner_.Add(&image_, [this] { return image_.View(); }));
 }
 
 MemoryPictureBox::~MemoryPictureBox()
 {
-    owner_.Remove(hdc_);
+    owner_.Remove(hDC());
 }
 
 void MemoryPictureBox::Refresh()
@@ -150,12 +150,6 @@ OuterRect MemoryForm::Outer() const
 {
     return {left_, top_, Design().client_width + owner_.frame_width,
             Design().client_height + owner_.frame_height};
-}
-
-void MemoryForm::MoveOuterTo(int left, int top)
-{
-    left_ = left;
-    top_ = top;
 }
 
 void MemoryForm::Place(const char* what, float twips)

@@ -41,7 +41,6 @@ class MemoryPictureBox final : public PictureBoxBase {
 public:
     MemoryPictureBox(MemoryPlatform& owner, const ControlDesign& design);
     ~MemoryPictureBox() override;
-    Hdc hDC() override { return hdc_; }
     void Refresh() override;
 
     const Image& Retained() const { return image_; }
@@ -54,7 +53,6 @@ private:
     MemoryPlatform& owner_;
     Image image_;
     Image shown_;
-    Hdc hdc_ = 0;
 };
 
 class MemoryComboBox final : public ComboBoxBase {
@@ -121,13 +119,13 @@ public:
 
     MemoryPictureBox& Box(ControlId id);
 
-protected:
-    void CreateControls() override;
-    OuterRect Outer() const override;
-    void MoveOuterTo(int left, int top) override;
-    void ShowWindow() override;
-
 private:
+    void CreateControls() override;
+    // A window that goes wherever it is put; the frame's size is the
+    // platform's setting.
+    OuterRect Outer() const override;
+    void MoveOuterTo(int left, int top) override { left_ = left, top_ = top; }
+    void ShowWindow() override;
     void Place(const char* what, float twips);
 
     MemoryPlatform& owner_;

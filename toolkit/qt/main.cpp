@@ -10,7 +10,7 @@ int main(int argc, char** argv)
     tk::qt::SoundService::PrepareProcess();
     tk::qt::QtPlatform qt(argc, argv, TARVISK_APP_ID);
     tk::qt::SoundService sound;
-    tk::Platform platform{qt, qt, qt, sound, qt};
+    tk::Platform platform{qt, qt.screen, qt, sound, qt};
     tarvisk::Program program(platform);
     tarvisk::Main(program);
     return qt.Run();

@@ -80,14 +80,14 @@ QtPictureBox::QtPictureBox(QtForm& form, ControlId id, const ControlDesign& desi
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(design.tab_stop ? Qt::TabFocus : Qt::NoFocus);
     image_.fill(ToQColor(design.back_color));
-    hdc_ = form_.Platform().Add(&image_, [this] { return ViewOf(image_); });
+    SetHdc(form_.Platform().Add(&image_, [this] { return ViewOf(image_); }));
     if (design.picture != ImageId::None)
         SetPicture(LoadPicture(design.picture));
 }
 
 QtPictureBox::~QtPictureBox()
 {
-    form_.Platform().Remove(hdc_);
+    form_.Platform().Remove(hDC());
 }
 
 void QtPictureBox::Refresh()

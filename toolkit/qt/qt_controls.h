@@ -21,7 +21,6 @@ public:
     QtPictureBox(QtForm& form, ControlId id, const ControlDesign& design, QWidget* parent);
     ~QtPictureBox() override;
 
-    Hdc hDC() override { return hdc_; }
     void Refresh() override;
     const QImage& Retained() const { return image_; }
 
@@ -35,7 +34,6 @@ private:
     QtForm& form_;
     ControlId id_;
     QImage image_;
-    Hdc hdc_ = 0;
 };
 
 class QtComboBox final : public ComboBoxBase {

@@ -6,7 +6,6 @@
 #include "toolkit/qt/qt_form.h"
 
 #include <QApplication>
-#include <QScreen>
 
 #include <cstdio>
 #include <unistd.h>
@@ -64,22 +63,6 @@ void QtPlatform::DoEvents()
     App();
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-float QtPlatform::Width() const
-{
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        throw Error("No screen");
-    return static_cast<float>(screen->geometry().width()) * 15.0f;
-}
-
-float QtPlatform::Height() const
-{
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        throw Error("No screen");
-    return static_cast<float>(screen->geometry().height()) * 15.0f;
 }
 
 std::unique_ptr<Form> QtPlatform::Create(const FormDesign& design, FormEvents& events)

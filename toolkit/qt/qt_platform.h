@@ -4,6 +4,7 @@
 // ends before it ever talks to the display.
 
 #include "toolkit/platform.h"
+#include "toolkit/qt/qt_screen.h"
 #include "toolkit/retained_images.h"
 
 #include <memory>
@@ -15,7 +16,7 @@ namespace tk::qt {
 // One artwork pixel must be one screen pixel: call before anything of Qt.
 void PrepareEnvironment();
 
-class QtPlatform final : public Process, public Screen, public RetainedImages, public Forms {
+class QtPlatform final : public Process, public RetainedImages, public Forms {
 public:
     // desktop_id names the desktop entry that belongs to the program.
     QtPlatform(int& argc, char** argv, const char* desktop_id = nullptr);
@@ -26,9 +27,6 @@ public:
     std::string ExecutableFolder() override;
     [[noreturn]] void EndAtOnce() override;
     void DoEvents() override;
-    // Screen
-    float Width() const override;
-    float Height() const override;
     // Forms
     std::unique_ptr<Form> Create(const FormDesign& design, FormEvents& events) override;
 
@@ -37,6 +35,8 @@ public:
     int Run();
     void LastWindowClosed();
     QApplication& App();
+
+    QtScreen screen;
 
 private:
     int& argc_;

@@ -32,6 +32,7 @@ std::int16_t ShiftState()
 Win32PictureBox::Win32PictureBox(Win32Form& form, const ControlDesign& design, ControlId id)
     : PictureBoxBase(design), form_(form), id_(id), image_(design.width, design.height)
 {
+    SetHdc(reinterpret_cast<Hdc>(image_.Dc()));
     image_.Fill(ToColorRef(design.back_color));
     if (design.picture != ImageId::None)
         SetPicture(form.Owner().PictureOf(design.picture));
@@ -48,11 +49,6 @@ Win32PictureBox::~Win32PictureBox()
         ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
         ::DestroyWindow(hwnd_);
     }
-}
-
-Hdc Win32PictureBox::hDC()
-{
-    return reinterpret_cast<Hdc>(image_.Dc());
 }
 
 void Win32PictureBox::Refresh()

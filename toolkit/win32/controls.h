@@ -23,7 +23,6 @@ public:
 
     Win32PictureBox(Win32Form& form, const ControlDesign& design, ControlId id);
     ~Win32PictureBox() override;
-    Hdc hDC() override;
     void Refresh() override;
 
     HWND Handle() const { return hwnd_; }
