@@ -16,11 +16,17 @@ constexpr tk::Rgb kBlack{0, 0, 0};
 constexpr tk::Font kBold8{8.25, true};
 constexpr tk::Font kBold9{9.75, true};
 
+// Strings by number and place only: a set may tune a string to any note.
+constexpr std::array<std::string_view, 6> kStringNames = {
+    "1st string (highest)", "2nd string", "3rd string", "4th string", "5th string", "6th string (lowest)",
+};
+
 constexpr tk::ControlDesign Indicator(int index, int left, int top, int width, int height, int tab)
 {
     return {.name = "Picture1", .index = index, .kind = ControlKind::PictureBox, .left = left,
             .top = top, .width = width, .height = height, .tab_index = tab,
-            .back_color = kLightGrey};
+            .back_color = kLightGrey, .accessible_name = kStringNames[static_cast<std::size_t>(index)],
+            .accessible_description = "A click plays this string's note"};
 }
 
 constexpr std::array<tk::ControlDesign, ctl::kCount> kControls = {{
@@ -39,7 +45,8 @@ constexpr std::array<tk::ControlDesign, ctl::kCount> kControls = {{
     {.name = "picAllOff", .kind = ControlKind::PictureBox, .left = 690, .top = 222, .width = 384,
      .height = 550, .tab_index = 8, .back_color = kLightGrey},
     {.name = "Picture2", .kind = ControlKind::PictureBox, .left = 268, .top = 397, .width = 103,
-     .height = 54, .tab_index = 6, .back_color = kLightGrey},
+     .height = 54, .tab_index = 6, .back_color = kLightGrey, .accessible_name = "Loop",
+     .accessible_description = "A click switches repeating notes on or off", .checkable = true},
     Indicator(5, 5, 236, 94, 89, 5),
     Indicator(4, 4, 151, 93, 84, 4),
     Indicator(3, 4, 64, 90, 85, 3),
@@ -48,7 +55,7 @@ constexpr std::array<tk::ControlDesign, ctl::kCount> kControls = {{
     Indicator(0, 270, 240, 110, 87, 0),
     {.name = "Label1", .kind = ControlKind::Label, .left = 20, .top = 402, .width = 59,
      .height = 19, .tab_index = 11, .tab_stop = false, .text = "Sound:", .fore_color = kWhite,
-     .transparent = true, .font = kBold8},
+     .transparent = true, .font = kBold8, .labels = "cboSound"},
 }};
 
 constexpr tk::FormDesign kTuner{

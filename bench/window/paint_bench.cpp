@@ -71,7 +71,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     tk::qt::PrepareEnvironment();
-    tk::qt::QtPlatform qt(argc, argv);
+    tk::qt::QtPlatform qt(argv[0]);
     qt.App();
     qt_platform = &qt;
     benchmark::Initialize(&argc, argv);

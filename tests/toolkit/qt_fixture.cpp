@@ -91,7 +91,7 @@ int main(int argc, char** argv)
     qputenv("QT_SCALE_FACTOR", "2");
     qputenv("QT_QPA_PLATFORM", "offscreen");
     tk::qt::PrepareEnvironment();
-    tk::qt::QtPlatform platform(argc, argv);
+    tk::qt::QtPlatform platform(argv[0]);
     tarvisk::testing_qt::the_platform = &platform;
     platform.App();
     ::testing::InitGoogleTest(&argc, argv);

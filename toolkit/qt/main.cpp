@@ -4,11 +4,12 @@
 #include "toolkit/qt/qt_platform.h"
 #include "toolkit/qt/sound_service.h"
 
+// Any arguments are ignored.
 int main(int argc, char** argv)
 {
     tk::qt::PrepareEnvironment();
     tk::qt::SoundService::PrepareProcess();
-    tk::qt::QtPlatform qt(argc, argv, TARVISK_APP_ID);
+    tk::qt::QtPlatform qt(argc > 0 ? argv[0] : nullptr, TARVISK_APP_ID);
     tk::qt::SoundService sound;
     tk::Platform platform{qt, qt.screen, qt, sound, qt};
     tarvisk::Program program(platform);

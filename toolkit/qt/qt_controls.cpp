@@ -5,9 +5,10 @@
 #include "toolkit/qt/qt_picture.h"
 #include "toolkit/qt/qt_platform.h"
 
-#include <QComboBox>
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -79,15 +80,17 @@ QtPictureBox::QtPictureBox(QtForm& form, ControlId id, const ControlDesign& desi
     setGeometry(design.left, design.top, design.width, design.height);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(design.tab_stop ? Qt::TabFocus : Qt::NoFocus);
+    setAccessibleName(ToQString(design.accessible_name));
+    setAccessibleDescription(ToQString(design.accessible_description));
     image_.fill(ToQColor(design.back_color));
-    SetHdc(form_.Platform().Add(&image_, [this] { return ViewOf(image_); }));
+    SetHdc(form_.Platform().Retain(*this, [this] { return ViewOf(image_); }));
     if (design.picture != ImageId::None)
         SetPicture(LoadPicture(design.picture));
 }
 
 QtPictureBox::~QtPictureBox()
 {
-    form_.Platform().Remove(hDC());
+    form_.Platform().Release(hDC());
 }
 
 void QtPictureBox::Refresh()
@@ -104,7 +107,27 @@ void QtPictureBox::DrawPicture(const tk::Picture* picture)
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(0, 0, qt_picture->Image());
     }
+    SetLit(picture && dynamic_cast<const QtPicture*>(picture) &&
+           static_cast<const QtPicture*>(picture)->Id() == ImageId::LitArtwork);
     update();
+}
+
+void QtPictureBox::PaintedFrom(const QtPictureBox* source)
+{
+    SetLit(source && source->lit_);
+}
+
+void QtPictureBox::SetLit(bool lit)
+{
+    if (lit == lit_)
+        return;
+    lit_ = lit;
+    if (Design().checkable) {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void QtPictureBox::paintEvent(QPaintEvent*)
@@ -131,7 +154,7 @@ void QtPictureBox::mousePressEvent(QMouseEvent* event)
 // The combo box.
 
 QtComboBox::QtComboBox(QtForm& form, ControlId id, const ControlDesign& design, QWidget* parent)
-    : ComboBoxBase(form.Handlers(), id), combo_(new QComboBox(parent))
+    : ComboBoxBase(form.Handlers(), id), combo_(new QtComboWidget(parent))
 {
     combo_->setObjectName(ToQString(design.name));
     combo_->setEditable(true);
@@ -145,9 +168,13 @@ QtComboBox::QtComboBox(QtForm& form, ControlId id, const ControlDesign& design, 
                                          "selection-color: %1; }")
                               .arg(back, fore));
     combo_->setEditText(ToQString(design.text));
-    // A choice in the list, by mouse or keys; Qt's editable combo box
-    // also counts a typed entry name confirmed with Return or by leaving
-    // the field.
+    // Typed text stays text, as in the native combo box: no inline
+    // completion, and neither Return nor leaving the field picks the entry
+    // whose name was typed. Only a change of the selected entry counts.
+    combo_->setCompleter(nullptr);
+    QObject::disconnect(combo_->lineEdit(), &QLineEdit::returnPressed, combo_, nullptr);
+    QObject::disconnect(combo_->lineEdit(), &QLineEdit::editingFinished, combo_, nullptr);
+    // A choice in the list, by mouse or keys, or Up and Down in the field.
     activated_ = QObject::connect(combo_, &QComboBox::activated, combo_, [this, &form](int index) {
         form.Dispatch([&](FormEvents& events) {
             Choose(index);

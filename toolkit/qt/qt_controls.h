@@ -6,10 +6,10 @@
 #include "toolkit/picture_box.h"
 #include "toolkit/timer_base.h"
 
+#include <QComboBox>
 #include <QImage>
 #include <QWidget>
 
-class QComboBox;
 class QTimer;
 
 namespace tk::qt {
@@ -17,12 +17,18 @@ namespace tk::qt {
 class QtForm;
 
 class QtPictureBox final : public QWidget, public PictureBoxBase {
+    Q_OBJECT
+
 public:
     QtPictureBox(QtForm& form, ControlId id, const ControlDesign& design, QWidget* parent);
     ~QtPictureBox() override;
 
     void Refresh() override;
     const QImage& Retained() const { return image_; }
+    // Shows the lit artwork, as last painted from a canvas or set.
+    bool Lit() const { return lit_; }
+    // A block transfer from source (null: no picture box) landed here.
+    void PaintedFrom(const QtPictureBox* source);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -31,9 +37,20 @@ protected:
 private:
     void DrawPicture(const tk::Picture* picture) override;
 
+    void SetLit(bool lit);
+
     QtForm& form_;
     ControlId id_;
     QImage image_;
+    bool lit_ = false;
+};
+
+// The combo box's widget, a class of its own for its accessible interface.
+class QtComboWidget final : public QComboBox {
+    Q_OBJECT
+
+public:
+    using QComboBox::QComboBox;
 };
 
 class QtComboBox final : public ComboBoxBase {

@@ -9,6 +9,7 @@
 #include "toolkit/qt/x11_window_state.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QPainter>
 
 #include <algorithm>
@@ -99,6 +100,7 @@ void QtForm::CreateControls()
             widgets_[id] = widget;
     }
     SetFocusOrder();
+    SetBuddies();
     if (auto frame = FrameExtents(*window_)) {
         frame_left_ = frame->left;
         frame_top_ = frame->top;
@@ -125,6 +127,20 @@ void QtForm::SetFocusOrder()
         QWidget::setTabOrder(focus_order[i - 1].second, focus_order[i].second);
     if (!focus_order.empty())
         first_focus_ = focus_order.front().second;
+}
+
+void QtForm::SetBuddies()
+{
+    const auto& controls = Design().controls;
+    for (auto& [id, widget] : widgets_) {
+        auto* label = qobject_cast<QLabel*>(widget);
+        const std::string_view target = controls[static_cast<std::size_t>(id)].labels;
+        if (!label || target.empty())
+            continue;
+        for (auto& [other, named] : widgets_)
+            if (controls[static_cast<std::size_t>(other)].name == target)
+                label->setBuddy(named);
+    }
 }
 
 QWidget* QtForm::Widget(ControlId id) const

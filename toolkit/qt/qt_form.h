@@ -58,6 +58,7 @@ protected:
 
 private:
     void SetFocusOrder();
+    void SetBuddies();
 
     QtPlatform& platform_;
     std::unique_ptr<QtWindow> window_;

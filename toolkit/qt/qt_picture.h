@@ -9,12 +9,14 @@ namespace tk::qt {
 
 class QtPicture final : public tk::Picture {
 public:
-    explicit QtPicture(QImage image) : image_(std::move(image)) {}
+    QtPicture(ImageId id, QImage image) : id_(id), image_(std::move(image)) {}
+    ImageId Id() const { return id_; }
     int Width() const override { return image_.width(); }
     int Height() const override { return image_.height(); }
     const QImage& Image() const { return image_; }
 
 private:
+    ImageId id_;
     QImage image_;
 };
 

@@ -3,6 +3,8 @@
 #include "toolkit/error.h"
 #include "toolkit/linux/executable_folder.h"
 #include "toolkit/linux/instance_lock.h"
+#include "toolkit/qt/qt_accessible.h"
+#include "toolkit/qt/qt_controls.h"
 #include "toolkit/qt/qt_form.h"
 
 #include <QApplication>
@@ -18,11 +20,19 @@ void PrepareEnvironment()
     qunsetenv("QT_SCALE_FACTOR");
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
     qunsetenv("QT_DEVICE_PIXEL_RATIO");
+    // Under Wayland the compositor places windows itself and shows every one
+    // in its task bar; X11 (XWayland) first keeps the window where it is put
+    // and off the task bar. A user's own choice stands.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 }
 
-QtPlatform::QtPlatform(int& argc, char** argv, const char* desktop_id)
-    : argc_(argc), argv_(argv), desktop_id_(desktop_id)
+QtPlatform::QtPlatform(const char* program, const char* desktop_id)
+    : program_(program ? program : "tarvisk"), desktop_id_(desktop_id)
 {
+    // The window's class comes from argv[0], which the desktop entry's
+    // StartupWMClass names.
+    argv_[0] = program_.data();
 }
 
 QtPlatform::~QtPlatform() = default;
@@ -36,6 +46,7 @@ QApplication& QtPlatform::App()
         // The window is a tool window, which Qt does not count when deciding
         // that the last window has closed; the window quits by itself.
         QApplication::setQuitOnLastWindowClosed(false);
+        InstallAccessibility();
         if (desktop_id_)
             QGuiApplication::setDesktopFileName(QString::fromUtf8(desktop_id_));
     }
@@ -63,6 +74,31 @@ void QtPlatform::DoEvents()
     App();
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+Hdc QtPlatform::Retain(QtPictureBox& box, std::function<PixelView()> pixels)
+{
+    const Hdc hdc = Add(&box, std::move(pixels));
+    boxes_[hdc] = &box;
+    return hdc;
+}
+
+void QtPlatform::Release(Hdc hdc)
+{
+    Remove(hdc);
+    boxes_.erase(hdc);
+}
+
+int QtPlatform::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x, int src_y,
+                       std::uint32_t rop)
+{
+    const int copied = RetainedImages::BitBlt(dest, x, y, width, height, src, src_x, src_y, rop);
+    if (copied) {
+        const auto from = boxes_.find(src);
+        if (const auto to = boxes_.find(dest); to != boxes_.end())
+            to->second->PaintedFrom(from == boxes_.end() ? nullptr : from->second);
+    }
+    return copied;
 }
 
 std::unique_ptr<Form> QtPlatform::Create(const FormDesign& design, FormEvents& events)

@@ -7,19 +7,26 @@
 #include "toolkit/qt/qt_screen.h"
 #include "toolkit/retained_images.h"
 
+#include <functional>
+#include <map>
 #include <memory>
+#include <string>
 
 class QApplication;
 
 namespace tk::qt {
+
+class QtPictureBox;
 
 // One artwork pixel must be one screen pixel: call before anything of Qt.
 void PrepareEnvironment();
 
 class QtPlatform final : public Process, public RetainedImages, public Forms {
 public:
-    // desktop_id names the desktop entry that belongs to the program.
-    QtPlatform(int& argc, char** argv, const char* desktop_id = nullptr);
+    // program is the command's own name (argv[0]): Qt is given nothing else
+    // of the command line, so none of its options take effect. desktop_id
+    // names the desktop entry that belongs to the program.
+    explicit QtPlatform(const char* program, const char* desktop_id = nullptr);
     ~QtPlatform() override;
 
     // Process
@@ -27,6 +34,9 @@ public:
     std::string ExecutableFolder() override;
     [[noreturn]] void EndAtOnce() override;
     void DoEvents() override;
+    // Gdi: the copy, and the target learns what it shows now.
+    int BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x, int src_y,
+               std::uint32_t rop) override;
     // Forms
     std::unique_ptr<Form> Create(const FormDesign& design, FormEvents& events) override;
 
@@ -38,12 +48,18 @@ public:
 
     QtScreen screen;
 
+    // A picture box's retained image, known by its drawing context.
+    Hdc Retain(QtPictureBox& box, std::function<PixelView()> pixels);
+    void Release(Hdc hdc);
+
 private:
-    int& argc_;
-    char** argv_;
+    std::string program_;
+    int argc_ = 1;
+    char* argv_[2] = {};
     const char* desktop_id_;
     bool ended_ = false;
     std::unique_ptr<QApplication> app_;
+    std::map<Hdc, QtPictureBox*> boxes_;
 };
 
 } // namespace tk::qt
