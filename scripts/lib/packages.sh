@@ -8,6 +8,7 @@ TARVISK_PACKAGES=(
   libopenal-dev libopenal1 libsndfile1-dev
   libxcb1-dev xvfb xauth xdotool x11-utils imagemagick openbox
   desktop-file-utils appstream dpkg-dev strace
+  dbus at-spi2-core python3-pyatspi weston xwayland qt6-wayland
 )
 
 ensure_packages() {

@@ -1,0 +1,101 @@
+"""What a screen reader finds of the running tuner over AT-SPI.
+
+Usage: screen_reader.py CLIENT_X CLIENT_Y
+Prints one line per check ("ok NAME" or "FAIL NAME: detail"), then, on the
+last line, the screen point in the middle of the 4th string's extents.
+"""
+import subprocess
+import sys
+
+import pyatspi
+from gi.repository import GLib
+
+client_x, client_y = int(sys.argv[1]), int(sys.argv[2])
+failures = 0
+
+
+def check(name, good, detail=""):
+    global failures
+    print(("ok   " if good else "FAIL ") + name + ("" if good else ": " + str(detail)), flush=True)
+    failures += 0 if good else 1
+
+
+def find_app():
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.name == "tarvisk":
+            return app
+    return None
+
+
+def extents(obj):
+    e = obj.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return (e.x, e.y, e.width, e.height)
+
+
+def by_name(root):
+    found = {}
+    def walk(o):
+        found.setdefault(o.name, o)
+        for child in o:
+            if child is not None:
+                walk(child)
+    walk(root)
+    return found
+
+
+app = find_app()
+check("the program is on the accessibility bus", app is not None)
+if app is None:
+    sys.exit(1)
+window = app[0]
+check("the window is reported at its client area", extents(window)[:2] == (client_x, client_y),
+      (extents(window), client_x, client_y))
+objects = by_name(window)
+
+# Name, role and the control's client rectangle.
+expected = {
+    "1st string (highest)": ("image", 270, 240, 110, 87),
+    "2nd string": ("image", 275, 149, 105, 89),
+    "3rd string": ("image", 277, 61, 104, 86),
+    "4th string": ("image", 4, 64, 90, 85),
+    "5th string": ("image", 4, 151, 93, 84),
+    "6th string (lowest)": ("image", 5, 236, 94, 89),
+    "Loop": ("check box", 268, 397, 103, 54),
+    "Sound": ("combo box", 21, 419, 82, 21),
+}
+for name, (role, left, top, width, height) in expected.items():
+    obj = objects.get(name)
+    check(name + " is named", obj is not None)
+    if obj is None:
+        continue
+    check(name + " is a " + role, obj.getRoleName() == role, obj.getRoleName())
+    check(name + " lies at its true place", extents(obj) == (client_x + left, client_y + top, width, height),
+          extents(obj))
+
+loop = objects.get("Loop")
+check("the toggle reads checked at start", loop is not None and loop.getState().contains(pyatspi.STATE_CHECKED))
+sound = objects.get("Sound")
+labels = [r for r in sound.getRelationSet() if r.getRelationType() == pyatspi.RELATION_LABELLED_BY] if sound else []
+check("the sound list is labelled by \"Sound:\"",
+      len(labels) == 1 and labels[0].getTarget(0).name == "Sound:", labels)
+
+# A press on the toggle, as the reader's mouse emulation makes it, is
+# announced as a change of its checked state.
+changes = []
+def on_change(event):
+    if event.source is not None and event.source.name == "Loop":
+        changes.append(event.detail1)
+pyatspi.Registry.registerEventListener(on_change, "object:state-changed:checked")
+x, y, w, h = extents(loop)
+def click():
+    subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "1"], check=False)
+    return False
+GLib.timeout_add(300, click)
+GLib.timeout_add(3000, lambda: pyatspi.Registry.stop() or False)
+pyatspi.Registry.start()
+check("switching the loop off is announced", changes[:1] == [0], changes)
+check("the toggle then reads unchecked", not loop.getState().contains(pyatspi.STATE_CHECKED))
+
+x, y, w, h = extents(objects["4th string"])
+print(x + w // 2, y + h // 2)
+sys.exit(1 if failures else 0)
