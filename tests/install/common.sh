@@ -1,6 +1,9 @@
 # Helpers of the install tests. Sourced; the caller sets "work" to its
 # private temporary folder and has started Xvfb for start_installed.
 
+# The sets of the default library (tools/tunes/default_sets.h).
+default_sets=(Acoustic Electric Sine "Drop D" DADGAD "Open G" "Open D" "E flat")
+
 passed=0 failed=0
 check() { # name, then a command that must succeed
   local name=$1; shift
