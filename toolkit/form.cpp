@@ -1,5 +1,7 @@
 #include "toolkit/form.h"
 
+#include "toolkit/twips.h"
+
 namespace tk {
 
 void Form::Load()
@@ -12,28 +14,39 @@ void Form::Load()
     events_.Load();
 }
 
-PictureBox& Form::PictureBoxAt(ControlId id)
+PictureBox& Form::PictureBoxAt(ControlId id) { return Touch(boxes_, id); }
+ComboBox& Form::ComboBoxAt(ControlId id) { return Touch(combos_, id); }
+FolderList& Form::FolderListAt(ControlId id) { return Touch(folder_lists_, id); }
+Timer& Form::TimerAt(ControlId id) { return Touch(timers_, id); }
+float Form::Left() const { return TwipsFromPixels(Outer().left); }
+float Form::Top() const { return TwipsFromPixels(Outer().top); }
+float Form::Width() const { return TwipsFromPixels(Outer().width); }
+float Form::Height() const { return TwipsFromPixels(Outer().height); }
+void Form::SetLeft(float twips)
 {
-    Load();
-    return PictureBoxOf(id);
+    const int left = PixelsFromTwips(twips);
+    MoveOuterTo(left, Outer().top);
 }
 
-ComboBox& Form::ComboBoxAt(ControlId id)
+void Form::SetTop(float twips)
 {
-    Load();
-    return ComboBoxOf(id);
+    const int top = PixelsFromTwips(twips);
+    MoveOuterTo(Outer().left, top);
 }
 
-FolderList& Form::FolderListAt(ControlId id)
+void Form::Show()
 {
     Load();
-    return FolderListOf(id);
+    if (!Visible())
+        ShowWindow();
 }
 
-Timer& Form::TimerAt(ControlId id)
+void Form::DestroyControls()
 {
-    Load();
-    return TimerOf(id);
+    timers_.Clear();
+    combos_.Clear();
+    folder_lists_.Clear();
+    boxes_.Clear();
 }
 
 } // namespace tk

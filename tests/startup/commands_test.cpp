@@ -74,8 +74,6 @@ public:
     float Height() const override { return height_; }
     void SetLeft(float twips) override { Move("left", left_, twips); }
     void SetTop(float twips) override { Move("top", top_, twips); }
-    tk::PictureRef Picture() const override { return nullptr; }
-    void Show() override {}
     bool Visible() const override { return false; }
 
     std::vector<std::string> moves;
@@ -90,10 +88,9 @@ private:
         field = twips;
     }
     void CreateControls() override {}
-    tk::PictureBox& PictureBoxOf(tk::ControlId) override { throw tk::Error("none"); }
-    tk::ComboBox& ComboBoxOf(tk::ControlId) override { throw tk::Error("none"); }
-    tk::FolderList& FolderListOf(tk::ControlId) override { throw tk::Error("none"); }
-    tk::Timer& TimerOf(tk::ControlId) override { throw tk::Error("none"); }
+    tk::OuterRect Outer() const override { return {}; }
+    void MoveOuterTo(int, int) override {}
+    void ShowWindow() override {}
     void Load() override {}
     void Unload(std::int16_t&) override {}
     void MouseDown(tk::ControlId, std::int16_t, std::int16_t, std::int16_t, float, float) override {}

@@ -4,6 +4,7 @@
 
 #include "startup/app_modul.h"
 #include "toolkit/qt/qt_form.h"
+#include "toolkit/qt/qt_picture.h"
 #include "toolkit/qt/qt_platform.h"
 #include "window/tuner.h"
 

@@ -3,6 +3,7 @@
 
 #include "qt_fixture.h"
 
+#include "toolkit/qt/qt_controls.h"
 #include "toolkit/qt/qt_form.h"
 #include "tools/tunes/default_sets.h"
 #include "window/paint.h"

@@ -29,14 +29,6 @@ private:
     Image image_;
 };
 
-std::string Named(const ControlDesign& design)
-{
-    std::string name(design.name);
-    if (design.index >= 0)
-        name += "(" + std::to_string(design.index) + ")";
-    return name;
-}
-
 std::uint32_t Rgb32(Rgb c)
 {
     return 0xff000000u | (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
@@ -66,34 +58,17 @@ Image PatternImage(ImageId id)
 // Picture boxes.
 
 MemoryPictureBox::MemoryPictureBox(MemoryPlatform& owner, const ControlDesign& design)
-    : owner_(owner), design_(design), image_(design.width, design.height, Rgb32(design.back_color)),
-      shown_(image_)
+    : PictureBoxBase(design), owner_(owner),
+      image_(design.width, design.height, Rgb32(design.back_color)), shown_(image_)
 {
     if (design.picture != ImageId::None)
         SetPicture(owner.PictureOf(design.picture));
-    owner_.Register(image_);
+    hdc_ = owner_.Add(&image_, [this] { return image_.View(); });
 }
 
 MemoryPictureBox::~MemoryPictureBox()
 {
-    owner_.Unregister(image_);
-}
-
-std::string MemoryPictureBox::Name() const
-{
-    return Named(design_);
-}
-
-void MemoryPictureBox::SetScaleMode(int mode)
-{
-    if (mode < 0 || mode > 7)
-        throw Error("Invalid property value");
-    scale_mode_ = mode;
-}
-
-Hdc MemoryPictureBox::hDC()
-{
-    return reinterpret_cast<Hdc>(&image_);
+    owner_.Remove(hdc_);
 }
 
 void MemoryPictureBox::Refresh()
@@ -102,11 +77,10 @@ void MemoryPictureBox::Refresh()
     shown_ = image_;
 }
 
-void MemoryPictureBox::SetPicture(const PictureRef& picture)
+void MemoryPictureBox::DrawPicture(const tk::Picture* picture)
 {
-    picture_ = picture;
-    std::fill(image_.pixels.begin(), image_.pixels.end(), Rgb32(design_.back_color));
-    if (auto* mp = dynamic_cast<const MemoryPicture*>(picture.get())) {
+    std::fill(image_.pixels.begin(), image_.pixels.end(), Rgb32(Design().back_color));
+    if (auto* mp = dynamic_cast<const MemoryPicture*>(picture)) {
         Image copy = mp->Pixels();
         CopyRect(image_.View(), 0, 0, copy.width, copy.height, copy.View(), 0, 0);
     }
@@ -128,91 +102,83 @@ std::string MemoryComboBox::List(int index) const
     return items_[static_cast<std::size_t>(index)];
 }
 
-void MemoryComboBox::SetListIndex(int index)
+void MemoryComboBox::Choose(int index)
 {
-    if (index < -1 || index >= ListCount())
-        throw Error("Invalid property value");
     owner_.Record(std::string(design_.name) + ".ListIndex " + std::to_string(index));
     index_ = index;
     if (index >= 0)
         text_ = items_[static_cast<std::size_t>(index)];
-    events_.Click(id_);
+}
+
+MemoryFolderList::MemoryFolderList(MemoryPlatform& owner, const ControlDesign& design)
+    : ListedFolderList([&owner](const std::string& folder) -> std::optional<std::vector<std::string>> {
+          auto found = owner.folders.find(folder);
+          if (found == owner.folders.end())
+              return std::nullopt;
+          return found->second;
+      }),
+      owner_(owner), design_(design)
+{
 }
 
 void MemoryFolderList::SetPath(const std::string& folder)
 {
     owner_.Record(std::string(design_.name) + ".Path " + folder);
-    std::string key = folder;
-    if (key.empty() || key.back() != '\\')
-        key += '\\';
-    if (!owner_.folders.contains(key))
-        throw Error("Path not found");
-    path_ = key;
+    ListedFolderList::SetPath(folder);
 }
 
 void MemoryFolderList::Refresh()
 {
     owner_.Record(std::string(design_.name) + ".Refresh");
-    auto found = owner_.folders.find(path_);
-    entries_ = found == owner_.folders.end() ? std::vector<std::string>{} : found->second;
+    ListedFolderList::Refresh();
 }
 
-std::int16_t MemoryFolderList::ListCount() const
+void MemoryTimer::Apply()
 {
-    return static_cast<std::int16_t>(std::min<std::size_t>(entries_.size(), 32767));
-}
-
-std::string MemoryFolderList::List(int index) const
-{
-    if (index < 0 || index >= ListCount())
-        throw Error("Invalid property array index");
-    return entries_[static_cast<std::size_t>(index)];
-}
-
-void MemoryTimer::SetEnabled(bool enabled)
-{
-    owner_.Record(std::string(design_.name) + ".Enabled " + (enabled ? "1" : "0"));
-    enabled_ = enabled;
+    owner_.Record(std::string(design_.name) + ".Enabled " + (Enabled() ? "1" : "0"));
 }
 
 // The window.
 
 MemoryForm::MemoryForm(MemoryPlatform& owner, const FormDesign& design, FormEvents& events)
-    : Form(design, events), owner_(owner), picture_(owner.PictureOf(design.picture))
+    : Form(design, events), owner_(owner)
 {
+    SetBackground(owner.PictureOf(design.picture));
 }
 
-float MemoryForm::Width() const
+OuterRect MemoryForm::Outer() const
 {
-    return static_cast<float>((Design().client_width + owner_.frame_width) * 15);
+    return {left_, top_, Design().client_width + owner_.frame_width,
+            Design().client_height + owner_.frame_height};
 }
 
-float MemoryForm::Height() const
+void MemoryForm::MoveOuterTo(int left, int top)
 {
-    return static_cast<float>((Design().client_height + owner_.frame_height) * 15);
+    left_ = left;
+    top_ = top;
+}
+
+void MemoryForm::Place(const char* what, float twips)
+{
+    owner_.Record(std::string("Form.") + what + " " + std::to_string(static_cast<long>(twips)));
+    if (owner_.refuse_moves)
+        throw Error("Can't move the window");
 }
 
 void MemoryForm::SetLeft(float twips)
 {
-    owner_.Record("Form.Left " + std::to_string(static_cast<long>(twips)));
-    if (owner_.refuse_moves)
-        throw Error("Can't move the window");
-    left_ = twips;
+    Place("Left", twips);
+    Form::SetLeft(twips);
 }
 
 void MemoryForm::SetTop(float twips)
 {
-    owner_.Record("Form.Top " + std::to_string(static_cast<long>(twips)));
-    if (owner_.refuse_moves)
-        throw Error("Can't move the window");
-    top_ = twips;
+    Place("Top", twips);
+    Form::SetTop(twips);
 }
 
-void MemoryForm::Show()
+void MemoryForm::ShowWindow()
 {
-    Load();
-    if (visible_)
-        return;
     owner_.Record("Form.Show");
     visible_ = true;
 }
@@ -225,16 +191,16 @@ void MemoryForm::CreateControls()
         const ControlDesign& c = controls[static_cast<std::size_t>(id)];
         switch (c.kind) {
         case ControlKind::PictureBox:
-            boxes_[id] = std::make_unique<MemoryPictureBox>(owner_, c);
+            boxes_.Add(id, std::make_unique<MemoryPictureBox>(owner_, c));
             break;
         case ControlKind::ComboBox:
-            combos_[id] = std::make_unique<MemoryComboBox>(owner_, c, id, Events());
+            combos_.Add(id, std::make_unique<MemoryComboBox>(owner_, c, id, Events()));
             break;
         case ControlKind::FolderList:
-            folder_lists_[id] = std::make_unique<MemoryFolderList>(owner_, c);
+            folder_lists_.Add(id, std::make_unique<MemoryFolderList>(owner_, c));
             break;
         case ControlKind::Timer:
-            timers_[id] = std::make_unique<MemoryTimer>(owner_, c);
+            timers_.Add(id, std::make_unique<MemoryTimer>(owner_, c));
             break;
         case ControlKind::Button:
         case ControlKind::Label:
@@ -243,15 +209,9 @@ void MemoryForm::CreateControls()
     }
 }
 
-PictureBox& MemoryForm::PictureBoxOf(ControlId id) { return ControlIn(boxes_, id); }
-ComboBox& MemoryForm::ComboBoxOf(ControlId id) { return ControlIn(combos_, id); }
-FolderList& MemoryForm::FolderListOf(ControlId id) { return ControlIn(folder_lists_, id); }
-Timer& MemoryForm::TimerOf(ControlId id) { return ControlIn(timers_, id); }
-
 MemoryPictureBox& MemoryForm::Box(ControlId id)
 {
-    Load();
-    return ControlIn(boxes_, id);
+    return static_cast<MemoryPictureBox&>(PictureBoxAt(id));
 }
 
 void MemoryForm::Press(ControlId id, std::int16_t button, float x, float y)
@@ -263,8 +223,7 @@ void MemoryForm::Press(ControlId id, std::int16_t button, float x, float y)
 
 void MemoryForm::Select(ControlId combo, int index)
 {
-    Load();
-    static_cast<MemoryComboBox&>(ControlIn(combos_, combo)).SetListIndex(index);
+    ComboBoxAt(combo).SetListIndex(index);
 }
 
 void MemoryForm::Activate(ControlId button)
@@ -275,8 +234,8 @@ void MemoryForm::Activate(ControlId button)
 
 void MemoryForm::FireTimer(ControlId timer)
 {
-    Load();
-    if (ControlIn(timers_, timer).Enabled())
+    const Timer& t = TimerAt(timer);
+    if (t.Enabled() && t.Interval() > 0)
         Events().TimerFired(timer);
 }
 
@@ -321,28 +280,6 @@ void MemoryPlatform::DoEvents()
     pending.clear();
     for (auto& event : queue)
         event();
-}
-
-Hdc MemoryPlatform::Register(Image& image)
-{
-    Hdc hdc = reinterpret_cast<Hdc>(&image);
-    live_.insert(hdc);
-    return hdc;
-}
-
-void MemoryPlatform::Unregister(Image& image)
-{
-    live_.erase(reinterpret_cast<Hdc>(&image));
-}
-
-int MemoryPlatform::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x,
-                           int src_y, std::uint32_t rop)
-{
-    if (rop != SRCCOPY || !live_.contains(dest) || !live_.contains(src))
-        return 0;
-    auto* d = reinterpret_cast<Image*>(dest);
-    auto* s = reinterpret_cast<Image*>(src);
-    return CopyRect(d->View(), x, y, width, height, s->View(), src_x, src_y) ? 1 : 0;
 }
 
 int MemoryPlatform::sndPlaySoundA(const std::string& path, unsigned flags)

@@ -4,13 +4,17 @@
 // needs a window system, an audio device or a disk.
 
 #include "toolkit/blit.h"
+#include "toolkit/combo_box.h"
+#include "toolkit/folder_list.h"
+#include "toolkit/picture_box.h"
 #include "toolkit/platform.h"
+#include "toolkit/retained_images.h"
+#include "toolkit/timer_base.h"
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -33,101 +37,77 @@ struct ProcessEnded {};
 
 class MemoryPlatform;
 
-class MemoryPictureBox final : public PictureBox {
+class MemoryPictureBox final : public PictureBoxBase {
 public:
     MemoryPictureBox(MemoryPlatform& owner, const ControlDesign& design);
     ~MemoryPictureBox() override;
-    int Left() const override { return design_.left; }
-    int Top() const override { return design_.top; }
-    int Width() const override { return design_.width; }
-    int Height() const override { return design_.height; }
-    int ScaleMode() const override { return scale_mode_; }
-    void SetScaleMode(int mode) override;
-    Hdc hDC() override;
+    Hdc hDC() override { return hdc_; }
     void Refresh() override;
-    PictureRef Picture() const override { return picture_; }
-    void SetPicture(const PictureRef& picture) override;
 
     const Image& Retained() const { return image_; }
     // What the screen shows of the box: its image as of the last redraw.
     const Image& Shown() const { return shown_; }
-    std::string Name() const;
 
 private:
+    void DrawPicture(const tk::Picture* picture) override;
+
     MemoryPlatform& owner_;
-    const ControlDesign& design_;
-    int scale_mode_ = kScaleModePixel;
     Image image_;
     Image shown_;
-    PictureRef picture_;
+    Hdc hdc_ = 0;
 };
 
-class MemoryComboBox final : public ComboBox {
+class MemoryComboBox final : public ComboBoxBase {
 public:
     MemoryComboBox(MemoryPlatform& owner, const ControlDesign& design, ControlId id, FormEvents& events)
-        : owner_(owner), design_(design), id_(id), events_(events), text_(design.text) {}
+        : ComboBoxBase(events, id), owner_(owner), design_(design), text_(design.text) {}
     void AddItem(const std::string& text) override;
     int ListCount() const override { return static_cast<int>(items_.size()); }
     std::string List(int index) const override;
     int ListIndex() const override { return index_; }
-    void SetListIndex(int index) override;
     std::string Text() const override { return text_; }
     void Type(std::string text) { text_ = std::move(text); }
 
 private:
+    void Choose(int index) override;
+
     MemoryPlatform& owner_;
     const ControlDesign& design_;
-    ControlId id_;
-    FormEvents& events_;
     std::vector<std::string> items_;
     int index_ = -1;
     std::string text_;
 };
 
-class MemoryFolderList final : public FolderList {
+// The listing comes from MemoryPlatform::folders; each step is recorded.
+class MemoryFolderList final : public ListedFolderList {
 public:
-    MemoryFolderList(MemoryPlatform& owner, const ControlDesign& design) : owner_(owner), design_(design) {}
-    std::string Path() const override { return path_; }
+    MemoryFolderList(MemoryPlatform& owner, const ControlDesign& design);
     void SetPath(const std::string& folder) override;
     void Refresh() override;
-    std::int16_t ListCount() const override;
-    std::string List(int index) const override;
 
 private:
     MemoryPlatform& owner_;
     const ControlDesign& design_;
-    std::string path_;
-    std::vector<std::string> entries_;
 };
 
-class MemoryTimer final : public Timer {
+class MemoryTimer final : public TimerBase {
 public:
     MemoryTimer(MemoryPlatform& owner, const ControlDesign& design)
-        : owner_(owner), design_(design), enabled_(design.enabled), interval_(design.interval_ms) {}
-    bool Enabled() const override { return enabled_; }
-    void SetEnabled(bool enabled) override;
-    int Interval() const override { return interval_; }
-    void SetInterval(int ms) override { interval_ = ms; }
+        : TimerBase(design), owner_(owner), design_(design) {}
 
 private:
+    void Apply() override;
+
     MemoryPlatform& owner_;
     const ControlDesign& design_;
-    bool enabled_;
-    int interval_;
 };
 
 class MemoryForm final : public Form {
 public:
     MemoryForm(MemoryPlatform& owner, const FormDesign& design, FormEvents& events);
 
-    float Left() const override { return left_; }
-    float Top() const override { return top_; }
-    float Width() const override;
-    float Height() const override;
     void SetLeft(float twips) override;
     void SetTop(float twips) override;
-    PictureRef Picture() const override { return picture_; }
-    void Show() override;
     bool Visible() const override { return visible_; }
 
     // What a user does.
@@ -143,24 +123,20 @@ public:
 
 protected:
     void CreateControls() override;
-    PictureBox& PictureBoxOf(ControlId id) override;
-    ComboBox& ComboBoxOf(ControlId id) override;
-    FolderList& FolderListOf(ControlId id) override;
-    Timer& TimerOf(ControlId id) override;
+    OuterRect Outer() const override;
+    void MoveOuterTo(int left, int top) override;
+    void ShowWindow() override;
 
 private:
+    void Place(const char* what, float twips);
+
     MemoryPlatform& owner_;
-    std::map<ControlId, std::unique_ptr<MemoryPictureBox>> boxes_;
-    std::map<ControlId, std::unique_ptr<MemoryComboBox>> combos_;
-    std::map<ControlId, std::unique_ptr<MemoryFolderList>> folder_lists_;
-    std::map<ControlId, std::unique_ptr<MemoryTimer>> timers_;
-    PictureRef picture_;
-    float left_ = 0, top_ = 0;
+    int left_ = 0, top_ = 0; // pixels
     bool visible_ = false;
     bool closed_ = false;
 };
 
-class MemoryPlatform final : public Process, public Screen, public Gdi, public SoundOutput, public Forms {
+class MemoryPlatform final : public Process, public Screen, public RetainedImages, public SoundOutput, public Forms {
 public:
     MemoryPlatform();
     Platform& Get() { return platform_; }
@@ -173,9 +149,6 @@ public:
     // Screen
     float Width() const override { return screen_width; }
     float Height() const override { return screen_height; }
-    // Gdi
-    int BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x, int src_y,
-               std::uint32_t rop) override;
     // SoundOutput
     int sndPlaySoundA(const std::string& path, unsigned flags) override;
     // Forms
@@ -183,8 +156,6 @@ public:
 
     PictureRef PictureOf(ImageId id);
     void Record(std::string entry) { log.push_back(std::move(entry)); }
-    Hdc Register(Image& image);
-    void Unregister(Image& image);
 
     // What the machine is like; tests set these before starting.
     bool another_instance = false;
@@ -212,7 +183,6 @@ public:
 
 private:
     Platform platform_;
-    std::set<Hdc> live_;
     std::map<ImageId, PictureRef> pictures_;
 };
 

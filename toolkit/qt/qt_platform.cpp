@@ -1,13 +1,11 @@
 #include "toolkit/qt/qt_platform.h"
 
-#include "toolkit/blit.h"
 #include "toolkit/error.h"
 #include "toolkit/linux/executable_folder.h"
 #include "toolkit/linux/instance_lock.h"
 #include "toolkit/qt/qt_form.h"
 
 #include <QApplication>
-#include <QImage>
 #include <QScreen>
 
 #include <cstdio>
@@ -82,48 +80,6 @@ float QtPlatform::Height() const
     if (!screen)
         throw Error("No screen");
     return static_cast<float>(screen->geometry().height()) * 15.0f;
-}
-
-Hdc QtPlatform::Register(QImage& image)
-{
-    Hdc hdc = reinterpret_cast<Hdc>(&image);
-    live_.insert(hdc);
-    return hdc;
-}
-
-void QtPlatform::Unregister(QImage& image)
-{
-    live_.erase(reinterpret_cast<Hdc>(&image));
-}
-
-namespace {
-
-// Both sides are 32-bit RGB images made by this backend, so rows are whole
-// pixels. Each retained image owns its data, so bits() never copies.
-PixelView ViewOf(QImage& image)
-{
-    return {reinterpret_cast<std::uint32_t*>(image.bits()), image.width(), image.height(),
-            static_cast<int>(image.bytesPerLine() / 4)};
-}
-
-PixelView SourceViewOf(const QImage& image)
-{
-    auto* pixels = reinterpret_cast<const std::uint32_t*>(image.constBits());
-    return {const_cast<std::uint32_t*>(pixels), image.width(), image.height(),
-            static_cast<int>(image.bytesPerLine() / 4)};
-}
-
-} // namespace
-
-int QtPlatform::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x,
-                       int src_y, std::uint32_t rop)
-{
-    if (rop != SRCCOPY || !live_.contains(dest) || !live_.contains(src))
-        return 0;
-    return CopyRect(ViewOf(*reinterpret_cast<QImage*>(dest)), x, y, width, height,
-                    SourceViewOf(*reinterpret_cast<QImage*>(src)), src_x, src_y)
-               ? 1
-               : 0;
 }
 
 std::unique_ptr<Form> QtPlatform::Create(const FormDesign& design, FormEvents& events)

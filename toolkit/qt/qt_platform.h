@@ -4,19 +4,18 @@
 // ends before it ever talks to the display.
 
 #include "toolkit/platform.h"
+#include "toolkit/retained_images.h"
 
 #include <memory>
-#include <set>
 
 class QApplication;
-class QImage;
 
 namespace tk::qt {
 
 // One artwork pixel must be one screen pixel: call before anything of Qt.
 void PrepareEnvironment();
 
-class QtPlatform final : public Process, public Screen, public Gdi, public Forms {
+class QtPlatform final : public Process, public Screen, public RetainedImages, public Forms {
 public:
     // desktop_id names the desktop entry that belongs to the program.
     QtPlatform(int& argc, char** argv, const char* desktop_id = nullptr);
@@ -30,9 +29,6 @@ public:
     // Screen
     float Width() const override;
     float Height() const override;
-    // Gdi
-    int BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x, int src_y,
-               std::uint32_t rop) override;
     // Forms
     std::unique_ptr<Form> Create(const FormDesign& design, FormEvents& events) override;
 
@@ -42,17 +38,12 @@ public:
     void LastWindowClosed();
     QApplication& App();
 
-    // Retained images are known by their drawing context.
-    Hdc Register(QImage& image);
-    void Unregister(QImage& image);
-
 private:
     int& argc_;
     char** argv_;
     const char* desktop_id_;
     bool ended_ = false;
     std::unique_ptr<QApplication> app_;
-    std::set<Hdc> live_;
 };
 
 } // namespace tk::qt

@@ -30,7 +30,7 @@ std::int16_t ShiftState()
 // Picture boxes.
 
 Win32PictureBox::Win32PictureBox(Win32Form& form, const ControlDesign& design, ControlId id)
-    : form_(form), design_(design), id_(id), image_(design.width, design.height)
+    : PictureBoxBase(design), form_(form), id_(id), image_(design.width, design.height)
 {
     image_.Fill(ToColorRef(design.back_color));
     if (design.picture != ImageId::None)
@@ -50,13 +50,6 @@ Win32PictureBox::~Win32PictureBox()
     }
 }
 
-void Win32PictureBox::SetScaleMode(int mode)
-{
-    if (mode < 0 || mode > 7)
-        throw tk::Error("Invalid property value");
-    scale_mode_ = mode;
-}
-
 Hdc Win32PictureBox::hDC()
 {
     return reinterpret_cast<Hdc>(image_.Dc());
@@ -68,12 +61,11 @@ void Win32PictureBox::Refresh()
         ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-void Win32PictureBox::SetPicture(const PictureRef& picture)
+void Win32PictureBox::DrawPicture(const tk::Picture* picture)
 {
-    image_.Fill(ToColorRef(design_.back_color));
-    if (auto* from = dynamic_cast<const Win32Picture*>(picture.get()))
+    image_.Fill(ToColorRef(Design().back_color));
+    if (auto* from = dynamic_cast<const Win32Picture*>(picture))
         image_.Draw(from->Image());
-    picture_ = picture;
     if (hwnd_)
         ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
@@ -129,11 +121,11 @@ void Win32PictureBox::Paint()
 
 void Win32PictureBox::MouseDown(std::int16_t button, LPARAM lparam)
 {
-    if (design_.tab_stop)
+    if (Design().tab_stop)
         ::SetFocus(hwnd_);
     const auto x = static_cast<float>(static_cast<short>(LOWORD(lparam)));
     const auto y = static_cast<float>(static_cast<short>(HIWORD(lparam)));
-    const auto index = static_cast<std::int16_t>(design_.index);
+    const auto index = static_cast<std::int16_t>(Design().index);
     const std::int16_t shift = ShiftState();
     form_.Owner().Raise([&] { form_.Handlers().MouseDown(id_, index, button, shift, x, y); });
 }
@@ -141,7 +133,7 @@ void Win32PictureBox::MouseDown(std::int16_t button, LPARAM lparam)
 // The combo box.
 
 Win32ComboBox::Win32ComboBox(Win32Form& form, const ControlDesign& design, ControlId id, HFONT font)
-    : form_(form), design_(design), id_(id), back_brush_(::CreateSolidBrush(ToColorRef(design.back_color)))
+    : ComboBoxBase(form.Handlers(), id), form_(form), design_(design), back_brush_(::CreateSolidBrush(ToColorRef(design.back_color)))
 {
     // The height given covers the text field and the dropped-down list.
     constexpr int kDropDownHeight = 8 * 13 + 2;
@@ -202,13 +194,9 @@ int Win32ComboBox::ListIndex() const
     return index == CB_ERR ? -1 : static_cast<int>(index);
 }
 
-void Win32ComboBox::SetListIndex(int index)
+void Win32ComboBox::Choose(int index)
 {
-    if (index < -1 || index >= ListCount())
-        throw tk::Error("Invalid property value");
     ::SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    // Errors of the handler go to the caller, as from any procedure.
-    form_.Handlers().Click(id_);
 }
 
 std::string Win32ComboBox::Text() const
@@ -238,14 +226,13 @@ void Win32ComboBox::Selected()
     const int index = ListIndex();
     if (index >= 0)
         ::SetWindowTextA(hwnd_, List(index).c_str());
-    form_.Owner().Raise([&] { form_.Handlers().Click(id_); });
+    form_.Owner().Raise([&] { Events().Click(Id()); });
 }
 
 // The timer.
 
 Win32Timer::Win32Timer(HWND window, ControlId id, const ControlDesign& design)
-    : window_(window), timer_id_(static_cast<UINT_PTR>(kFirstChildId + id)), enabled_(design.enabled),
-      interval_(design.interval_ms)
+    : TimerBase(design), window_(window), timer_id_(static_cast<UINT_PTR>(kFirstChildId + id))
 {
     Apply();
 }
@@ -256,26 +243,11 @@ Win32Timer::~Win32Timer()
         ::KillTimer(window_, timer_id_);
 }
 
-void Win32Timer::SetEnabled(bool enabled)
-{
-    enabled_ = enabled;
-    Apply();
-}
-
-void Win32Timer::SetInterval(int ms)
-{
-    if (ms < 0 || ms > 65535)
-        throw tk::Error("Invalid property value");
-    interval_ = ms;
-    Apply();
-}
-
 void Win32Timer::Apply()
 {
     // Setting it again starts the count afresh.
     ::KillTimer(window_, timer_id_);
-    if (enabled_ && interval_ > 0 &&
-        !::SetTimer(window_, timer_id_, static_cast<UINT>(interval_), nullptr))
+    if (Running() && !::SetTimer(window_, timer_id_, static_cast<UINT>(Interval()), nullptr))
         throw tk::Error("Out of resources");
 }
 

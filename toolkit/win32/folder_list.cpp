@@ -1,5 +1,6 @@
 #include "toolkit/win32/folder_list.h"
 
+#include "toolkit/error.h"
 #include "toolkit/win32/win.h"
 
 #include <algorithm>
@@ -7,13 +8,6 @@
 namespace tk::win32 {
 
 namespace {
-
-std::string WithBackslash(std::string folder)
-{
-    if (folder.empty() || folder.back() != '\\')
-        folder += '\\';
-    return folder;
-}
 
 // A folder that exists and whose entries can be read.
 bool CanOpen(const std::string& folder)
@@ -31,8 +25,10 @@ bool CanOpen(const std::string& folder)
 
 } // namespace
 
-std::vector<std::string> SubFolders(const std::string& folder)
+std::optional<std::vector<std::string>> SubFolders(const std::string& folder)
 {
+    if (!CanOpen(folder))
+        return std::nullopt;
     std::vector<std::string> names;
     WIN32_FIND_DATAA found{};
     HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
@@ -64,34 +60,6 @@ std::string FolderOfModulePath(const std::string& module_path)
     if (folder.size() == 2 && folder[1] == ':')
         folder += '\\';
     return folder;
-}
-
-void Win32FolderList::SetPath(const std::string& folder)
-{
-    const std::string key = WithBackslash(folder);
-    if (folder.empty() || !CanOpen(key)) {
-        path_.clear();
-        entries_.clear();
-        throw tk::Error("Path not found");
-    }
-    path_ = key;
-}
-
-void Win32FolderList::Refresh()
-{
-    entries_ = path_.empty() ? std::vector<std::string>{} : SubFolders(path_);
-}
-
-std::int16_t Win32FolderList::ListCount() const
-{
-    return static_cast<std::int16_t>(std::min<std::size_t>(entries_.size(), 32767));
-}
-
-std::string Win32FolderList::List(int index) const
-{
-    if (index < 0 || index >= ListCount())
-        throw tk::Error("Invalid property array index");
-    return entries_[static_cast<std::size_t>(index)];
 }
 
 } // namespace tk::win32

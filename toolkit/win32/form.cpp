@@ -1,7 +1,8 @@
 #include "toolkit/win32/form.h"
 
+#include "toolkit/folder_list.h"
+
 #include <cmath>
-#include <limits>
 
 namespace tk::win32 {
 
@@ -10,15 +11,6 @@ namespace {
 Win32Form* FormOf(HWND hwnd)
 {
     return reinterpret_cast<Win32Form*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-}
-
-int TwipsToPixels(float twips)
-{
-    const double pixels = std::nearbyint(double{twips} / kTwipsPerPixel);
-    if (!std::isfinite(pixels) || pixels < std::numeric_limits<int>::min() ||
-        pixels > std::numeric_limits<int>::max())
-        throw tk::Error("Overflow");
-    return static_cast<int>(pixels);
 }
 
 } // namespace
@@ -49,12 +41,12 @@ Win32Form::Win32Form(Win32Platform& owner, const FormDesign& design, FormEvents&
 {
     // A missing artwork leaves the plain background colour.
     try {
-        picture_ = owner.PictureOf(design.picture);
+        SetBackground(owner.PictureOf(design.picture));
     } catch (const tk::Error&) {
     }
     background_ = std::make_unique<Dib>(design.client_width, design.client_height);
     background_->Fill(ToColorRef(design.back_color));
-    if (auto* artwork = dynamic_cast<const Win32Picture*>(picture_.get()))
+    if (auto* artwork = dynamic_cast<const Win32Picture*>(Picture().get()))
         background_->Draw(artwork->Image());
 
     RECT outer{0, 0, design.client_width, design.client_height};
@@ -73,7 +65,7 @@ Win32Form::Win32Form(Win32Platform& owner, const FormDesign& design, FormEvents&
     const int dx = design.client_width - client.right;
     const int dy = design.client_height - client.bottom;
     if (dx != 0 || dy != 0) {
-        RECT window = OuterRect();
+        RECT window = WindowRect();
         ::SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + dx,
                        window.bottom - window.top + dy,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -83,9 +75,7 @@ Win32Form::Win32Form(Win32Platform& owner, const FormDesign& design, FormEvents&
 Win32Form::~Win32Form()
 {
     // Controls go first, while their parent still exists.
-    timers_.clear();
-    boxes_.clear();
-    combos_.clear();
+    DestroyControls();
     if (hwnd_) {
         ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
         HWND window = hwnd_;
@@ -95,7 +85,7 @@ Win32Form::~Win32Form()
     }
 }
 
-RECT Win32Form::OuterRect() const
+RECT Win32Form::WindowRect() const
 {
     RECT r{};
     if (!hwnd_ || !::GetWindowRect(hwnd_, &r))
@@ -103,50 +93,21 @@ RECT Win32Form::OuterRect() const
     return r;
 }
 
-float Win32Form::Left() const
+OuterRect Win32Form::Outer() const
 {
-    return static_cast<float>(OuterRect().left * kTwipsPerPixel);
+    const RECT r = WindowRect();
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-float Win32Form::Top() const
+void Win32Form::MoveOuterTo(int left, int top)
 {
-    return static_cast<float>(OuterRect().top * kTwipsPerPixel);
-}
-
-float Win32Form::Width() const
-{
-    const RECT r = OuterRect();
-    return static_cast<float>((r.right - r.left) * kTwipsPerPixel);
-}
-
-float Win32Form::Height() const
-{
-    const RECT r = OuterRect();
-    return static_cast<float>((r.bottom - r.top) * kTwipsPerPixel);
-}
-
-void Win32Form::MoveTo(int x, int y)
-{
-    if (!::SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE))
+    if (!::SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE))
         throw tk::Error("Can't move the window");
 }
 
-void Win32Form::SetLeft(float twips)
+void Win32Form::ShowWindow()
 {
-    const int x = TwipsToPixels(twips);
-    MoveTo(x, OuterRect().top);
-}
-
-void Win32Form::SetTop(float twips)
-{
-    const int y = TwipsToPixels(twips);
-    MoveTo(OuterRect().left, y);
-}
-
-void Win32Form::Show()
-{
-    Load();
-    if (!hwnd_ || ::IsWindowVisible(hwnd_))
+    if (!hwnd_)
         return;
     ::ShowWindow(hwnd_, SW_SHOW);
     ::UpdateWindow(hwnd_);
@@ -188,18 +149,12 @@ void Win32Form::CreateControls()
         const ControlDesign& c = controls[static_cast<std::size_t>(id)];
         HWND child = nullptr;
         switch (c.kind) {
-        case ControlKind::PictureBox: {
-            auto box = std::make_unique<Win32PictureBox>(*this, c, id);
-            child = box->Handle();
-            boxes_[id] = std::move(box);
+        case ControlKind::PictureBox:
+            child = boxes_.Add(id, std::make_unique<Win32PictureBox>(*this, c, id)).Handle();
             break;
-        }
-        case ControlKind::ComboBox: {
-            auto combo = std::make_unique<Win32ComboBox>(*this, c, id, FontFor(c.font));
-            child = combo->Handle();
-            combos_[id] = std::move(combo);
+        case ControlKind::ComboBox:
+            child = combos_.Add(id, std::make_unique<Win32ComboBox>(*this, c, id, FontFor(c.font))).Handle();
             break;
-        }
         case ControlKind::Button: {
             const DWORD style = WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | (c.tab_stop ? WS_TABSTOP : 0);
             child = ::CreateWindowExA(0, "BUTTON", std::string(c.text).c_str(), style, c.left, c.top,
@@ -213,10 +168,10 @@ void Win32Form::CreateControls()
             break;
         }
         case ControlKind::FolderList:
-            folder_lists_[id] = std::make_unique<Win32FolderList>();
+            folder_lists_.Add(id, std::make_unique<ListedFolderList>(SubFolders));
             break;
         case ControlKind::Timer:
-            timers_[id] = std::make_unique<Win32Timer>(hwnd_, id, c);
+            timers_.Add(id, std::make_unique<Win32Timer>(hwnd_, id, c));
             break;
         case ControlKind::Label:
             FontFor(c.font);
@@ -238,11 +193,6 @@ void Win32Form::SetTabOrder(const std::map<int, HWND>& by_tab_index)
         previous = child;
     }
 }
-
-PictureBox& Win32Form::PictureBoxOf(ControlId id) { return ControlIn(boxes_, id); }
-ComboBox& Win32Form::ComboBoxOf(ControlId id) { return ControlIn(combos_, id); }
-FolderList& Win32Form::FolderListOf(ControlId id) { return ControlIn(folder_lists_, id); }
-Timer& Win32Form::TimerOf(ControlId id) { return ControlIn(timers_, id); }
 
 LRESULT CALLBACK Win32Form::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
 {
@@ -268,17 +218,19 @@ LRESULT Win32Form::Handle(UINT message, WPARAM wparam, LPARAM lparam)
         return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-        for (const auto& [id, combo] : combos_)
-            if (combo->Owns(reinterpret_cast<HWND>(lparam)))
-                return reinterpret_cast<LRESULT>(combo->Colour(reinterpret_cast<HDC>(wparam)));
+        for (const auto& [id, control] : combos_) {
+            const auto& combo = static_cast<const Win32ComboBox&>(*control);
+            if (combo.Owns(reinterpret_cast<HWND>(lparam)))
+                return reinterpret_cast<LRESULT>(combo.Colour(reinterpret_cast<HDC>(wparam)));
+        }
         break;
     case WM_COMMAND:
         Command(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam));
         return 0;
     case WM_TIMER: {
         const auto id = static_cast<ControlId>(wparam) - kFirstChildId;
-        auto found = timers_.find(id);
-        if (found != timers_.end() && found->second->Enabled())
+        const Timer* timer = timers_.Find(id);
+        if (timer && timer->Enabled())
             owner_.Raise([&] { Events().TimerFired(id); });
         return 0;
     }
@@ -297,8 +249,8 @@ LRESULT Win32Form::Handle(UINT message, WPARAM wparam, LPARAM lparam)
         Close();
         return 0;
     case WM_DESTROY:
-        for (auto& [id, timer] : timers_)
-            ::KillTimer(hwnd_, static_cast<UINT_PTR>(kFirstChildId + id));
+        for (const auto& [id, timer] : timers_)
+            ::KillTimer(hwnd_, static_cast<const Win32Timer&>(*timer).TimerId());
         break;
     case WM_NCDESTROY: {
         HWND window = hwnd_;
@@ -352,9 +304,8 @@ void Win32Form::Command(int child_id, int code, HWND child)
         owner_.Raise([&] { Events().Click(id); });
         return;
     }
-    auto combo = combos_.find(id);
-    if (combo != combos_.end() && code == CBN_SELCHANGE)
-        combo->second->Selected();
+    if (auto* combo = combos_.Find(id); combo && code == CBN_SELCHANGE)
+        static_cast<Win32ComboBox&>(*combo).Selected();
 }
 
 void Win32Form::Close()

@@ -26,14 +26,6 @@ public:
     Win32Form(Win32Platform& owner, const FormDesign& design, FormEvents& events);
     ~Win32Form() override;
 
-    float Left() const override;
-    float Top() const override;
-    float Width() const override;
-    float Height() const override;
-    void SetLeft(float twips) override;
-    void SetTop(float twips) override;
-    PictureRef Picture() const override { return picture_; }
-    void Show() override;
     bool Visible() const override;
 
     HWND Handle() const { return hwnd_; }
@@ -45,10 +37,9 @@ public:
 
 protected:
     void CreateControls() override;
-    PictureBox& PictureBoxOf(ControlId id) override;
-    ComboBox& ComboBoxOf(ControlId id) override;
-    FolderList& FolderListOf(ControlId id) override;
-    Timer& TimerOf(ControlId id) override;
+    OuterRect Outer() const override;
+    void MoveOuterTo(int left, int top) override;
+    void ShowWindow() override;
 
 private:
     LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
@@ -56,17 +47,11 @@ private:
     void Command(int child_id, int code, HWND child);
     void Close();
     void SetTabOrder(const std::map<int, HWND>& by_tab_index);
-    RECT OuterRect() const;
-    void MoveTo(int x, int y);
+    RECT WindowRect() const;
 
     Win32Platform& owner_;
     HWND hwnd_ = nullptr;
-    PictureRef picture_;
     std::unique_ptr<Dib> background_;
-    std::map<ControlId, std::unique_ptr<Win32PictureBox>> boxes_;
-    std::map<ControlId, std::unique_ptr<Win32ComboBox>> combos_;
-    std::map<ControlId, std::unique_ptr<Win32FolderList>> folder_lists_;
-    std::map<ControlId, std::unique_ptr<Win32Timer>> timers_;
     std::map<ControlId, HWND> buttons_;
     std::vector<ControlId> labels_;
     struct CachedFont {

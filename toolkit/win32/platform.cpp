@@ -66,12 +66,12 @@ void Win32Platform::DoEvents()
 
 float Win32Platform::Width() const
 {
-    return static_cast<float>(::GetSystemMetrics(SM_CXSCREEN) * kTwipsPerPixel);
+    return TwipsFromPixels(::GetSystemMetrics(SM_CXSCREEN));
 }
 
 float Win32Platform::Height() const
 {
-    return static_cast<float>(::GetSystemMetrics(SM_CYSCREEN) * kTwipsPerPixel);
+    return TwipsFromPixels(::GetSystemMetrics(SM_CYSCREEN));
 }
 
 int Win32Platform::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x,

@@ -2,6 +2,7 @@
 // The Win32 backend: every toolkit interface on the platform's own services
 // (user32, gdi32, winmm, kernel32), gathered into one tk::Platform.
 
+#include "toolkit/twips.h"
 #include "toolkit/win32/handles.h"
 
 #include <map>
@@ -9,8 +10,6 @@
 #include <vector>
 
 namespace tk::win32 {
-
-inline constexpr int kTwipsPerPixel = 15;
 
 class Win32Platform final : public Process, public Screen, public Gdi, public SoundOutput, public Forms {
 public:
