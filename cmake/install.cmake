@@ -1,3 +1,9 @@
+# Installing: Windows has rules of its own (the installer and the zip).
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/install-windows.cmake)
+  return()
+endif()
+
 # Installing on Linux: the program with its default sound library in
 # lib/tarvisk/, a bin/ link that starts it, the library tool, the desktop's
 # files (entry, icons, AppStream metainfo) and the Debian package by CPack.

@@ -4,14 +4,17 @@
 # The sets of the default library (tools/tunes/default_sets.h).
 default_sets=(Acoustic Electric Sine "Drop D" DADGAD "Open G" "Open D" "E flat")
 
-passed=0 failed=0
+passed=0 failed=0 skipped=0
 check() { # name, then a command that must succeed
   local name=$1; shift
   if "$@"; then passed=$((passed + 1)); echo "ok   $name"
   else failed=$((failed + 1)); echo "FAIL $name"; fi
 }
+skip() { # name, why
+  skipped=$((skipped + 1)); echo "SKIP $1: $2"
+}
 finish() {
-  echo "$passed passed, $failed failed"
+  echo "$passed passed, $failed failed$([ "$skipped" -eq 0 ] || echo ", $skipped skipped")"
   [ "$failed" -eq 0 ]
 }
 
