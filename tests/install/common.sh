@@ -19,15 +19,18 @@ finish() {
 }
 
 # Starts an installed program under strace, from a working folder of its
-# own, with a private runtime folder (its single-instance lock lives there)
-# and no sound device. Sets app (strace's pid) and window.
+# own, with a private runtime folder (its single-instance lock lives there),
+# no sound device and no session bus: without an address, libdbus would
+# launch a bus daemon that outlives the program and keeps strace waiting.
+# Sets app (strace's pid) and window.
 # Usage: start_installed COMMAND   (a path, or a name found on PATH)
 start_installed() {
   mkdir -p "$work/elsewhere" "$work/run"
   chmod 700 "$work/run"
   rm -f "$work/trace.txt" "$work/out.txt"
   (cd "$work/elsewhere" &&
-   exec env XDG_RUNTIME_DIR="$work/run" ALSOFT_DRIVERS=null QT_QPA_PLATFORM=xcb \
+   exec env XDG_RUNTIME_DIR="$work/run" DBUS_SESSION_BUS_ADDRESS="unix:path=$work/run/no-bus" \
+     ALSOFT_DRIVERS=null QT_QPA_PLATFORM=xcb \
      strace -f -qq -e trace=openat -o "$work/trace.txt" "$1") >"$work/out.txt" 2>&1 &
   app=$!
   window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvisk$' 2>/dev/null | head -n 1)
