@@ -7,7 +7,7 @@ TARVISK_PACKAGES=(
   qt6-base-dev libgl-dev fonts-dejavu-core
   libopenal-dev libopenal1 libsndfile1-dev
   libxcb1-dev xvfb xauth xdotool x11-utils imagemagick openbox
-  desktop-file-utils appstream dpkg-dev strace
+  desktop-file-utils appstream dpkg-dev strace lintian
   dbus at-spi2-core python3-pyatspi weston xwayland qt6-wayland
 )
 

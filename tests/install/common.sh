@@ -1,27 +1,36 @@
 # Helpers of the install tests. Sourced; the caller sets "work" to its
 # private temporary folder and has started Xvfb for start_installed.
 
-passed=0 failed=0
+# The sets of the default library (tools/tunes/default_sets.h).
+default_sets=(Acoustic Electric Sine "Drop D" DADGAD "Open G" "Open D" "E flat")
+
+passed=0 failed=0 skipped=0
 check() { # name, then a command that must succeed
   local name=$1; shift
   if "$@"; then passed=$((passed + 1)); echo "ok   $name"
   else failed=$((failed + 1)); echo "FAIL $name"; fi
 }
+skip() { # name, why
+  skipped=$((skipped + 1)); echo "SKIP $1: $2"
+}
 finish() {
-  echo "$passed passed, $failed failed"
+  echo "$passed passed, $failed failed$([ "$skipped" -eq 0 ] || echo ", $skipped skipped")"
   [ "$failed" -eq 0 ]
 }
 
 # Starts an installed program under strace, from a working folder of its
-# own, with a private runtime folder (its single-instance lock lives there)
-# and no sound device. Sets app (strace's pid) and window.
+# own, with a private runtime folder (its single-instance lock lives there),
+# no sound device and no session bus: without an address, libdbus would
+# launch a bus daemon that outlives the program and keeps strace waiting.
+# Sets app (strace's pid) and window.
 # Usage: start_installed COMMAND   (a path, or a name found on PATH)
 start_installed() {
   mkdir -p "$work/elsewhere" "$work/run"
   chmod 700 "$work/run"
   rm -f "$work/trace.txt" "$work/out.txt"
   (cd "$work/elsewhere" &&
-   exec env XDG_RUNTIME_DIR="$work/run" ALSOFT_DRIVERS=null QT_QPA_PLATFORM=xcb \
+   exec env XDG_RUNTIME_DIR="$work/run" DBUS_SESSION_BUS_ADDRESS="unix:path=$work/run/no-bus" \
+     ALSOFT_DRIVERS=null QT_QPA_PLATFORM=xcb \
      strace -f -qq -e trace=openat -o "$work/trace.txt" "$1") >"$work/out.txt" 2>&1 &
   app=$!
   window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvisk$' 2>/dev/null | head -n 1)

@@ -38,7 +38,7 @@ copy="$work/copy"
 cp -a "$prefix" "$copy"
 mv "$copy/lib/tarvisk/Tunes/Acoustic" "$copy/lib/tarvisk/Tunes/Zither"
 mv "$copy/lib/tarvisk/Tunes/Electric" "$copy/lib/tarvisk/Tunes/.Electric"
-rm -rf "$copy/lib/tarvisk/Tunes/Pure Tone"
+for set in "${default_sets[@]}"; do rm -rf "$copy/lib/tarvisk/Tunes/$set"; done
 # Found on PATH, as the desktop entry's Exec=tarvisk is.
 export PATH="$copy/bin:$PATH"
 check "the copy starts by name from PATH" start_installed tarvisk

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package as CPack makes it from this build: its name, control
-# fields and declared run-time libraries, its files, whether apt could
-# install it here (simulated), and the program unpacked into a throw-away
-# root, started under Xvfb, playing from the library inside that root.
+# fields and declared run-time libraries, its files, lintian's verdict,
+# whether apt could install it here (simulated), and the program unpacked
+# into a throw-away root, started under Xvfb, playing from the library
+# inside that root.
 # Usage: package_test.sh BUILD_DIR SOURCE_DIR VERSION APP_ID
 set -uo pipefail
 build=$1
@@ -39,7 +40,7 @@ check "the program" has "./usr/lib/tarvisk/tarvisk"
 check "the library tool" has "./usr/bin/tarvisk-tunes"
 check "the library's reset and chord" bash -c "$(declare -f has); work='$work';
   has ./usr/lib/tarvisk/Tunes/reset.wav && has ./usr/lib/tarvisk/Tunes/Chord.wav"
-for set in Acoustic Electric "Pure Tone"; do
+for set in "${default_sets[@]}"; do
   check "set $set complete" bash -c "$(declare -f has); work='$work'; for note in E2 H G D A E; do
     has \"./usr/lib/tarvisk/Tunes/$set/\$note.wav\" || exit 1; done"
 done
@@ -49,7 +50,15 @@ check "icons" bash -c "$(declare -f has); work='$work';
   has ./usr/share/icons/hicolor/256x256/apps/tarvisk.png"
 check "metainfo" has "./usr/share/metainfo/$app_id.metainfo.xml"
 check "copyright" has "./usr/share/doc/tarvisk/copyright"
+check "changelog and man pages" bash -c "$(declare -f has); work='$work';
+  has ./usr/share/doc/tarvisk/changelog.gz && has ./usr/share/man/man1/tarvisk.1.gz &&
+  has ./usr/share/man/man1/tarvisk-tunes.1.gz"
 check "nothing outside /usr" bash -c '! grep -v "^\./usr/\|^\./$" "$1"' _ "$work/files.txt"
+
+# Debian's own checks: nothing above info level.
+check "lintian: no errors or warnings" bash -c \
+  'lintian --fail-on error,warning "$1" >"$2" 2>&1 && ! grep -E "^[EW]: " "$2" || { cat "$2"; exit 1; }' \
+  _ "$deb" "$work/lintian.txt"
 
 # apt resolves the declared dependencies against this Debian without
 # changing anything.

@@ -1,5 +1,5 @@
 // The default library tool: note names, the pitch measurement it relies on,
-// and the library it makes, measured to a tenth of a cent.
+// and the library it makes, measured to a hundredth of a cent.
 
 #include "sound/library.h"
 #include "tests/sound/sound_test_support.h"
@@ -152,6 +152,29 @@ TEST(PluckedNote, StartsAndEndsInSilenceSoItsLoopIsAClickFreeRepluck)
     }
 }
 
+// Every note of the set, measured, against its string's note in `tuning`.
+void ExpectSetAtPitch(const fs::path& folder, const Tuning& tuning, double a4_hz)
+{
+    for (std::size_t i = 0; i < NoteFiles.size(); ++i) {
+        const fs::path file = folder / NoteFiles[i];
+        SCOPED_TRACE(file.string());
+        std::string error;
+        const auto wav = ReadWav(file.string(), error);
+        ASSERT_TRUE(wav) << error;
+        EXPECT_EQ(wav->rate, kRate);
+        EXPECT_EQ(wav->channels, 1);
+        const auto hz = MeasurePitch(wav->mono, wav->rate);
+        ASSERT_TRUE(hz);
+        EXPECT_NEAR(Cents(*hz, NoteHz(StringNote(tuning, i), a4_hz)), 0.0, 0.01);
+    }
+}
+
+void ExpectLibraryAtPitch(const fs::path& dir, double a4_hz)
+{
+    for (const SoundSetDef& set : kDefaultSets)
+        ExpectSetAtPitch(dir / set.name, set.tuning, a4_hz);
+}
+
 class GeneratedLibrary : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -168,22 +191,16 @@ protected:
     static inline sound_test::TempDir* dir_ = nullptr;
 };
 
-TEST_F(GeneratedLibrary, EveryNoteIsWithinATenthOfACentOfStandardTuning)
+TEST_F(GeneratedLibrary, EveryNoteOfEverySetIsWithinAHundredthOfACentOfItsTuning)
 {
-    for (const SoundSetDef& set : kDefaultSets) {
-        for (std::size_t i = 0; i < NoteFiles.size(); ++i) {
-            const fs::path file = dir_->path() / set.name / NoteFiles[i];
-            SCOPED_TRACE(file.string());
-            std::string error;
-            const auto wav = ReadWav(file.string(), error);
-            ASSERT_TRUE(wav) << error;
-            EXPECT_EQ(wav->rate, kRate);
-            EXPECT_EQ(wav->channels, 1);
-            const auto hz = MeasurePitch(wav->mono, wav->rate);
-            ASSERT_TRUE(hz);
-            EXPECT_NEAR(Cents(*hz, NoteHz(StringNote(kStandardTuning, i), 440.0)), 0.0, 0.1);
-        }
-    }
+    EXPECT_EQ(DefaultSetTuning("Drop D"), ParseTuning("D2 A2 D3 G3 B3 E4"));
+    EXPECT_EQ(DefaultSetTuning("DADGAD"), ParseTuning("D2 A2 D3 G3 A3 D4"));
+    EXPECT_EQ(DefaultSetTuning("Open G"), ParseTuning("D2 G2 D3 G3 B3 D4"));
+    EXPECT_EQ(DefaultSetTuning("Open D"), ParseTuning("D2 A2 D3 F#3 A3 D4"));
+    EXPECT_EQ(DefaultSetTuning("E flat"), ParseTuning("Eb2 Ab2 Db3 Gb3 Bb3 Eb4"));
+    for (const std::string_view name : {"Acoustic", "Electric", "Sine"})
+        EXPECT_EQ(DefaultSetTuning(name), kStandardTuning) << name;
+    ExpectLibraryAtPitch(dir_->path(), 440.0);
 }
 
 TEST_F(GeneratedLibrary, ResetIsShortAndSilentAndTheChordSounds)
@@ -198,48 +215,71 @@ TEST_F(GeneratedLibrary, ResetIsShortAndSilentAndTheChordSounds)
     EXPECT_GT(sound_test::Rms(chord->mono), 0.02);
 }
 
-TEST_F(GeneratedLibrary, CheckPassesACompleteLibraryAndFlagsWhatIsMissingOrBroken)
+TEST_F(GeneratedLibrary, CheckKnowsEachSetsTuningAndFlagsWhatIsMissingBrokenOrOff)
 {
     std::ostringstream good;
     EXPECT_TRUE(CheckLibrary(dir_->path(), 440.0, good)) << good.str();
-    EXPECT_NE(good.str().find("3 sets, 18 note files, 0 missing or unreadable"), std::string::npos) << good.str();
+    EXPECT_NE(good.str().find("8 sets, 48 note files, 0 missing or unreadable, 0 off pitch"), std::string::npos)
+        << good.str();
     EXPECT_NE(good.str().find("E.wav: ok, WAV (Microsoft), Signed 16 bit PCM, mono, 44100 Hz"), std::string::npos);
-    EXPECT_NE(good.str().find("nearest E2 "), std::string::npos);
+    EXPECT_NE(good.str().find("[Drop D] D2 A2 D3 G3 B3 E4\n"), std::string::npos) << good.str();
 
     sound_test::TempDir broken;
     fs::copy(dir_->path(), broken.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     fs::remove(broken.path() / "Electric" / "G.wav");
     fs::remove(broken.path() / "reset.wav");
     std::ofstream(broken.path() / "Acoustic" / "A.wav") << "not a sound";
+    // A set of unknown tuning, and E2 where Drop D wants D2.
+    fs::copy(dir_->path() / "Drop D", broken.path() / "Mine");
+    fs::copy_file(dir_->path() / "Acoustic" / "E.wav", broken.path() / "Drop D" / "E.wav",
+                  fs::copy_options::overwrite_existing);
     std::ostringstream report;
     EXPECT_FALSE(CheckLibrary(broken.path(), 440.0, report));
     const std::string text = report.str();
     EXPECT_NE(text.find("reset.wav: MISSING"), std::string::npos) << text;
-    EXPECT_NE(text.find("[Electric]\n  E2.wav: ok"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Electric] E2 A2 D3 G3 B3 E4\n  E2.wav: ok"), std::string::npos) << text;
     EXPECT_NE(text.find("  G.wav: MISSING"), std::string::npos) << text;
     EXPECT_NE(text.find("  A.wav: UNREADABLE"), std::string::npos) << text;
-    EXPECT_NE(text.find("3 missing or unreadable"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Mine]\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("nearest D2 "), std::string::npos) << text;
+    EXPECT_NE(text.find("Hz, D2 +200.000 cents OFF\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("9 sets, 54 note files, 3 missing or unreadable, 1 off pitch"), std::string::npos) << text;
 }
 
-TEST(GenerateLibrary, FollowsConcertPitchAndTuning)
+TEST(GenerateLibrary, MakesEveryNoteExactFromBaroquePitchToTheHighOrgans)
+{
+    for (const double a4 : {kMinA4, kMaxA4}) {
+        SCOPED_TRACE(a4);
+        sound_test::TempDir dir;
+        GenerateOptions options;
+        options.a4_hz = a4;
+        std::ostringstream log;
+        ASSERT_TRUE(GenerateLibrary(dir.path(), options, log)) << log.str();
+        ExpectLibraryAtPitch(dir.path(), a4);
+        std::ostringstream report;
+        EXPECT_TRUE(CheckLibrary(dir.path(), a4, report)) << report.str();
+    }
+    EXPECT_EQ(kMinA4, 415.0);
+    EXPECT_EQ(kMaxA4, 466.0);
+}
+
+TEST(GenerateLibrary, AddsOneNamedSetInTheGivenTuning)
 {
     sound_test::TempDir dir;
     GenerateOptions options;
-    options.a4_hz = 435.0;
-    options.tuning = *ParseTuning("D2 A2 D3 G3 B3 E4");
+    options.set = ExtraSet{"Open C", *ParseTuning("C2 G2 C3 G3 C4 E4")};
     std::ostringstream log;
     ASSERT_TRUE(GenerateLibrary(dir.path(), options, log)) << log.str();
-    const std::pair<const char*, double> cases[] = {
-        {"E.wav", 435.0 * std::exp2((38 - 69) / 12.0)}, // D2 on the low string
-        {"A.wav", 435.0 / 4.0},
-        {"E2.wav", 435.0 * std::exp2((64 - 69) / 12.0)},
-    };
-    for (const auto& [file, target] : cases) {
-        std::string error;
-        const auto wav = ReadWav((dir.path() / "Pure Tone" / file).string(), error);
-        ASSERT_TRUE(wav) << error;
-        EXPECT_NEAR(Cents(*MeasurePitch(wav->mono, wav->rate), target), 0.0, 0.1) << file;
-    }
+    ExpectSetAtPitch(dir.path() / "Open C", options.set->tuning, 440.0);
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path()))
+        ++entries;
+    EXPECT_EQ(entries, 1u) << "only the set's folder";
+
+    for (const char* name : {"Open C", "DADGAD", "Set 2"})
+        EXPECT_TRUE(IsSetName(name)) << name;
+    for (const char* name : {"", ".hidden", " Lead", "Lead ", "a/b", "a\\b", "Drop-D", "C\xc3\xa9"})
+        EXPECT_FALSE(IsSetName(name)) << name;
 }
 
 int RunTool(const std::string& arguments)
@@ -255,8 +295,14 @@ TEST(TunesTool, ExitStatusTellsUsageErrorsAndMissingLibraries)
     EXPECT_EQ(RunTool("--help"), 0);
     EXPECT_EQ(RunTool(""), 2);
     EXPECT_EQ(RunTool("play"), 2);
-    EXPECT_EQ(RunTool("generate '" + dir.path().string() + "' --a4 450"), 2);
-    EXPECT_EQ(RunTool("generate '" + dir.path().string() + "' --tuning 'E2 A2'"), 2);
+    const std::string out = "generate '" + dir.path().string() + "' ";
+    EXPECT_EQ(RunTool(out + "--a4 414.9"), 2);
+    EXPECT_EQ(RunTool(out + "--a4 466.1"), 2);
+    EXPECT_EQ(RunTool(out + "--set Mine --tuning 'E2 A2'"), 2);
+    EXPECT_EQ(RunTool(out + "--tuning 'D2 A2 D3 G3 B3 E4'"), 2) << "a tuning names its set";
+    EXPECT_EQ(RunTool(out + "--set .hidden"), 2);
+    EXPECT_EQ(RunTool(out + "--set 'Low C' --tuning 'C2 G2 C3 F3 A3 D4' --a4 415"), 0);
+    EXPECT_EQ(RunTool(out + "--set 'Low C' --a4 466"), 0);
     EXPECT_EQ(RunTool("check '" + (dir.path() / "none").string() + "'"), 1);
     EXPECT_EQ(RunTool("check '" + dir.path().string() + "'"), 1);
 }

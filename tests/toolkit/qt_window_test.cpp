@@ -5,10 +5,14 @@
 
 #include "toolkit/qt/qt_controls.h"
 #include "toolkit/qt/qt_form.h"
+#include "tools/tunes/default_sets.h"
 #include "window/paint.h"
 #include "window/tuner_form.h"
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QProperty>
 #include <QTimer>
@@ -159,6 +163,39 @@ TEST_F(WindowPixels, CloseBoxRunsTheUnloadStep)
     EXPECT_EQ(program_.g.LoopMode, 0);
     EXPECT_EQ(sound_.played.size(), played);
     EXPECT_FALSE(Form().Visible());
+}
+
+// The default library's set names in the list as the window lays it out:
+// the first named is the one chosen, and every name fits the text field
+// beside the arrow button.
+TEST_F(QtWindowTest, DefaultSetNamesListWithAcousticFirstAndShowUncut)
+{
+    std::vector<std::string> names;
+    for (const tunes::SoundSetDef& set : tunes::kDefaultSets)
+        names.emplace_back(set.name);
+    MakeLibrary(names);
+    Start();
+    auto* combo = Form().Window().findChild<QComboBox*>("cboSound");
+    ASSERT_NE(combo, nullptr);
+    ASSERT_EQ(combo->count(), static_cast<int>(names.size()));
+    EXPECT_EQ(combo->itemText(0), "Acoustic");
+    EXPECT_EQ(combo->currentText(), "Acoustic");
+
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = true;
+    option.frame = combo->hasFrame();
+    option.subControls = QStyle::SC_All;
+    const QRect field =
+        combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+    ASSERT_EQ(field, combo->lineEdit()->geometry());
+    // QLineEdit keeps two pixels free on either side of its text.
+    const int room = field.width() - 2 * 2;
+    const QFontMetrics metrics(combo->lineEdit()->font());
+    for (const std::string& name : names) {
+        const int width = metrics.horizontalAdvance(QString::fromStdString(name));
+        EXPECT_LE(width, room) << name;
+    }
 }
 
 } // namespace

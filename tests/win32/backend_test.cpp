@@ -10,6 +10,7 @@
 #include "toolkit/win32/form.h"
 #include "toolkit/win32/platform.h"
 #include "toolkit/win32/resource.h"
+#include "tools/tunes/default_sets.h"
 
 #include <gtest/gtest.h>
 
@@ -164,6 +165,31 @@ TEST_F(Backend, ComboBoxIsDarkRedWithWhiteText)
     ASSERT_TRUE(::GetObjectA(brush, sizeof described, &described));
     EXPECT_EQ(described.lbColor, RGB(128, 0, 0));
     ::ReleaseDC(info.hwndItem, dc);
+}
+
+// The text field beside the arrow button, less the edit control's margins,
+// holds each default set's name whole in the combo box's own font.
+TEST_F(Backend, ComboBoxShowsEveryDefaultSetNameUncut)
+{
+    form_->Load();
+    HWND combo = Child(ctl::cboSound);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(::GetComboBoxInfo(combo, &info));
+    const auto margins = static_cast<DWORD>(::SendMessageA(info.hwndItem, EM_GETMARGINS, 0, 0));
+    const LONG room = info.rcItem.right - info.rcItem.left - LOWORD(margins) - HIWORD(margins);
+    const auto font = reinterpret_cast<HFONT>(::SendMessageA(combo, WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr);
+    HDC dc = ::GetDC(combo);
+    HGDIOBJ previous = ::SelectObject(dc, font);
+    for (const tarvisk::tunes::SoundSetDef& set : tarvisk::tunes::kDefaultSets) {
+        const std::string name(set.name);
+        SIZE extent{};
+        EXPECT_TRUE(::GetTextExtentPoint32A(dc, name.c_str(), static_cast<int>(name.size()), &extent));
+        EXPECT_LE(extent.cx, room) << name;
+    }
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(combo, dc);
 }
 
 TEST_F(Backend, AnyMouseButtonOnAPictureBoxReportsIndexButtonAndPosition)

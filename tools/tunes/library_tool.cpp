@@ -6,6 +6,7 @@
 #include "tools/tunes/wav_io.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -47,9 +48,11 @@ std::vector<float> MakeNote(SetKind kind, double hz)
     return PureTone(hz, kRate);
 }
 
-// One line about one file; false when it is missing or unreadable.
-bool ReportFile(const fs::path& path, const std::string& label, bool measure, double a4_hz,
-                std::ostream& report)
+// One line about one file; false when it is missing or unreadable. With
+// `want`, the note's pitch is measured against that note and `off` counts
+// a note too far from it.
+bool ReportFile(const fs::path& path, const std::string& label, std::optional<int> want, bool measure,
+                double a4_hz, std::ostream& report, int& off)
 {
     report << label << ": ";
     std::string error;
@@ -61,16 +64,39 @@ bool ReportFile(const fs::path& path, const std::string& label, bool measure, do
     report << "ok, " << wav->format << ", " << (wav->channels == 1 ? "mono" : wav->channels == 2 ? "stereo" : std::to_string(wav->channels) + " channels")
            << ", " << wav->rate << " Hz, " << Fixed(static_cast<double>(wav->frames) / wav->rate, 3) << " s";
     if (measure) {
-        if (const auto hz = MeasurePitch(wav->mono, wav->rate)) {
+        const auto hz = MeasurePitch(wav->mono, wav->rate);
+        bool in_tune = false;
+        if (!hz) {
+            report << ", no clear pitch";
+        } else if (want) {
+            const double cents = 1200.0 * std::log2(*hz / NoteHz(*want, a4_hz));
+            in_tune = std::abs(cents) <= kOffCents;
+            report << ", pitch " << Fixed(*hz, 3) << " Hz, " << NoteName(*want) << " " << Fixed(cents, 3, true)
+                   << " cents" << (in_tune ? "" : " OFF");
+        } else {
             const Nearest nearest = NearestNote(*hz, a4_hz);
             report << ", pitch " << Fixed(*hz, 3) << " Hz, nearest " << NoteName(nearest.midi) << " "
                    << Fixed(nearest.cents, 3, true) << " cents";
-        } else {
-            report << ", no clear pitch";
         }
+        if (want && !in_tune)
+            ++off;
     }
     report << "\n";
     return true;
+}
+
+bool WriteSet(const fs::path& folder, SetKind kind, const Tuning& tuning, double a4_hz, std::ostream& log)
+{
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) {
+        log << folder.string() << ": cannot create: " << ec.message() << "\n";
+        return false;
+    }
+    bool ok = true;
+    for (std::size_t i = 0; i < NoteFiles.size(); ++i)
+        ok = Write(folder / NoteFiles[i], MakeNote(kind, NoteHz(StringNote(tuning, i), a4_hz)), log) && ok;
+    return ok;
 }
 
 } // namespace
@@ -80,8 +106,28 @@ int StringNote(const Tuning& tuning, std::size_t index)
     return tuning[tuning.size() - 1 - index];
 }
 
+std::optional<Tuning> DefaultSetTuning(std::string_view name)
+{
+    for (const SoundSetDef& set : kDefaultSets)
+        if (set.name == name)
+            return set.tuning;
+    return std::nullopt;
+}
+
+bool IsSetName(std::string_view name)
+{
+    if (name.empty() || name.front() == ' ' || name.back() == ' ')
+        return false;
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ';
+    });
+}
+
 bool GenerateLibrary(const fs::path& out, const GenerateOptions& options, std::ostream& log)
 {
+    if (options.set)
+        return WriteSet(out / options.set->name, SetKind::Acoustic, options.set->tuning, options.a4_hz, log);
+
     std::error_code ec;
     fs::create_directories(out, ec);
     if (ec) {
@@ -92,22 +138,11 @@ bool GenerateLibrary(const fs::path& out, const GenerateOptions& options, std::o
 
     std::array<double, 6> open_strings{};
     for (std::size_t s = 0; s < open_strings.size(); ++s)
-        open_strings[s] = NoteHz(options.tuning[s], options.a4_hz);
+        open_strings[s] = NoteHz(kStandardTuning[s], options.a4_hz);
     ok = Write(out / kChordFile, Strum(open_strings, kRate), log) && ok;
 
-    for (const SoundSetDef& set : kDefaultSets) {
-        const fs::path folder = out / set.name;
-        fs::create_directories(folder, ec);
-        if (ec) {
-            log << folder.string() << ": cannot create: " << ec.message() << "\n";
-            ok = false;
-            continue;
-        }
-        for (std::size_t i = 0; i < NoteFiles.size(); ++i) {
-            const double hz = NoteHz(StringNote(options.tuning, i), options.a4_hz);
-            ok = Write(folder / NoteFiles[i], MakeNote(set.kind, hz), log) && ok;
-        }
-    }
+    for (const SoundSetDef& set : kDefaultSets)
+        ok = WriteSet(out / set.name, set.kind, set.tuning, options.a4_hz, log) && ok;
     return ok;
 }
 
@@ -120,8 +155,9 @@ bool CheckLibrary(const fs::path& dir, double a4_hz, std::ostream& report)
     }
     int missing = 0;
     int notes = 0;
+    int off = 0;
     for (const std::string_view name : {kResetFile, kChordFile})
-        missing += ReportFile(dir / name, std::string(name), false, a4_hz, report) ? 0 : 1;
+        missing += ReportFile(dir / name, std::string(name), std::nullopt, false, a4_hz, report, off) ? 0 : 1;
 
     std::vector<fs::path> sets;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
@@ -133,15 +169,25 @@ bool CheckLibrary(const fs::path& dir, double a4_hz, std::ostream& report)
         ++missing;
     }
     for (const fs::path& set : sets) {
-        report << "[" << set.filename().string() << "]\n";
-        for (const std::string_view file : NoteFiles) {
+        const std::string name = set.filename().string();
+        const auto tuning = DefaultSetTuning(name);
+        report << "[" << name << "]";
+        if (tuning)
+            for (const int note : *tuning)
+                report << " " << NoteName(note);
+        report << "\n";
+        for (std::size_t i = 0; i < NoteFiles.size(); ++i) {
             ++notes;
-            missing += ReportFile(set / file, "  " + std::string(file), true, a4_hz, report) ? 0 : 1;
+            std::optional<int> want;
+            if (tuning)
+                want = StringNote(*tuning, i);
+            missing += ReportFile(set / NoteFiles[i], "  " + std::string(NoteFiles[i]), want, true, a4_hz,
+                                  report, off) ? 0 : 1;
         }
     }
-    report << sets.size() << " sets, " << notes << " note files, " << missing
-           << " missing or unreadable\n";
-    return missing == 0;
+    report << sets.size() << " sets, " << notes << " note files, " << missing << " missing or unreadable, "
+           << off << " off pitch\n";
+    return missing == 0 && off == 0;
 }
 
 } // namespace tarvisk::tunes

@@ -2,44 +2,53 @@
 // Making and checking a sound library: reset.wav and Chord.wav in its
 // folder, and one sub-folder of six note files per sound set.
 
+#include "tools/tunes/default_sets.h"
 #include "tools/tunes/notes.h"
 
-#include <array>
 #include <filesystem>
+#include <optional>
 #include <ostream>
-#include <string_view>
+#include <string>
 
 namespace tarvisk::tunes {
 
-enum class SetKind { Acoustic, Electric, PureTone };
-
-struct SoundSetDef {
-    std::string_view name;
-    SetKind kind;
-};
-
-inline constexpr std::array<SoundSetDef, 3> kDefaultSets = {{
-    {"Acoustic", SetKind::Acoustic},
-    {"Electric", SetKind::Electric},
-    {"Pure Tone", SetKind::PureTone},
-}};
-
-struct GenerateOptions {
-    double a4_hz = 440.0;
+// One set of one's own, in the acoustic tone.
+struct ExtraSet {
+    std::string name;
     Tuning tuning = kStandardTuning;
 };
 
-inline constexpr double kMinA4 = 432.0;
-inline constexpr double kMaxA4 = 446.0;
+struct GenerateOptions {
+    double a4_hz = 440.0;
+    // With a set, only that set's folder is written; without, the whole
+    // default library.
+    std::optional<ExtraSet> set;
+};
+
+// Concert pitch from Baroque (415) to the high old organs (466).
+inline constexpr double kMinA4 = 415.0;
+inline constexpr double kMaxA4 = 466.0;
+
+// A note further than this from its string's pitch is off.
+inline constexpr double kOffCents = 1.0;
 
 // The note of the string whose file is NoteFiles[index] (highest first).
 int StringNote(const Tuning& tuning, std::size_t index);
+
+// The tuning of a default set by its folder name.
+std::optional<Tuning> DefaultSetTuning(std::string_view name);
+
+// A name that lists as a set on every platform and can be a folder there:
+// ASCII letters, digits and inner spaces.
+bool IsSetName(std::string_view name);
 
 // Writes the library into `out` (created as needed); progress and failures go
 // to `log`. False when a file could not be written.
 bool GenerateLibrary(const std::filesystem::path& out, const GenerateOptions& options, std::ostream& log);
 
-// Reports every file of the library; false when one is missing or unreadable.
+// Reports every file of the library, and for the default sets each note
+// against its string in that set's tuning; false when a file is missing or
+// unreadable, or such a note is off.
 bool CheckLibrary(const std::filesystem::path& dir, double a4_hz, std::ostream& report);
 
 } // namespace tarvisk::tunes

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,15 +13,21 @@ namespace {
 
 constexpr char kUsage[] =
     "Usage:\n"
-    "  tarvisk-tunes generate OUT_DIR [--a4 HZ] [--tuning NOTES]\n"
-    "      Writes reset.wav, Chord.wav and the sets \"Acoustic\", \"Electric\" and\n"
-    "      \"Pure Tone\" (E2.wav H.wav G.wav D.wav A.wav E.wav each) into OUT_DIR.\n"
-    "      --a4 HZ        concert pitch, 432 to 446 (default 440)\n"
+    "  tarvisk-tunes generate OUT_DIR [--a4 HZ]\n"
+    "      Writes the default library into OUT_DIR: reset.wav, Chord.wav and the\n"
+    "      sets \"Acoustic\", \"Electric\", \"Sine\" (standard tuning), \"Drop D\",\n"
+    "      \"DADGAD\", \"Open G\", \"Open D\" and \"E flat\" (E2.wav H.wav G.wav D.wav\n"
+    "      A.wav E.wav each, the strings from high to low).\n"
+    "  tarvisk-tunes generate OUT_DIR --set NAME [--tuning NOTES] [--a4 HZ]\n"
+    "      Adds only the set NAME (letters, digits and spaces), acoustic, to OUT_DIR.\n"
     "      --tuning NOTES six notes, lowest string first\n"
-    "                     (default \"E2 A2 D3 G3 B3 E4\"; Drop D: \"D2 A2 D3 G3 B3 E4\")\n"
+    "                     (default \"E2 A2 D3 G3 B3 E4\"; e.g. \"C2 G2 C3 G3 C4 E4\")\n"
     "  tarvisk-tunes check LIBRARY_DIR [--a4 HZ]\n"
-    "      Reports each file's format, pitch, nearest note and deviation in\n"
-    "      cents; exits non-zero when a file is missing or unreadable.\n"
+    "      Reports each file's format and pitch: for the default sets against\n"
+    "      the string's note in that set's tuning, otherwise the nearest note,\n"
+    "      in cents. Exits non-zero when a file is missing or unreadable, or a\n"
+    "      default set's note is more than 1 cent off.\n"
+    "  --a4 HZ  concert pitch, 415 (Baroque) to 466 (default 440)\n"
     "  tarvisk-tunes --help\n";
 
 int Fail(const std::string& message)
@@ -59,19 +66,28 @@ int main(int argc, char** argv)
         return Fail(command + " needs a folder");
 
     GenerateOptions options;
+    std::optional<Tuning> tuning;
     for (std::size_t i = 2; i < args.size(); ++i) {
         const bool has_value = i + 1 < args.size();
         if (args[i] == "--a4" && has_value) {
             if (!ParseA4(args[++i], options.a4_hz))
-                return Fail("--a4 takes a frequency from 432 to 446 Hz");
+                return Fail("--a4 takes a frequency from 415 to 466 Hz");
+        } else if (args[i] == "--set" && has_value && command == "generate") {
+            if (!IsSetName(args[++i]))
+                return Fail("--set takes a name of letters, digits and spaces");
+            options.set = ExtraSet{args[i]};
         } else if (args[i] == "--tuning" && has_value && command == "generate") {
-            const auto tuning = ParseTuning(args[++i]);
+            tuning = ParseTuning(args[++i]);
             if (!tuning)
                 return Fail("--tuning takes six note names such as \"E2 A2 D3 G3 B3 E4\"");
-            options.tuning = *tuning;
         } else {
             return Fail("unexpected argument \"" + args[i] + "\"");
         }
+    }
+    if (tuning) {
+        if (!options.set)
+            return Fail("--tuning goes with --set NAME");
+        options.set->tuning = *tuning;
     }
 
     if (command == "generate")
