@@ -3,13 +3,9 @@
 #include "toolkit/linux/native_path.h"
 #include "toolkit/openal/alsoft_setup.h"
 #include "toolkit/openal/fallback_alert.h"
+#include "toolkit/openal/openal_device.h"
 #include "toolkit/openal/sound_cache.h"
 #include "toolkit/openal/wav_decoder.h"
-
-#define AL_ALEXT_PROTOTYPES
-#include <AL/al.h>
-#include <AL/alc.h>
-#include <AL/alext.h>
 
 #include <algorithm>
 #include <atomic>
@@ -49,28 +45,16 @@ struct Request {
 
 class OpenAlSoundOutput::Worker {
 public:
-    explicit Worker(std::string device_name) : device_name_(std::move(device_name))
+    // The device is opened on the worker thread, which owns every OpenAL
+    // object; a loopback device is waited for, so a missing one shows.
+    Worker(std::string device_name, bool loopback, int frequency)
+        : device_name_(std::move(device_name)), loopback_(loopback), frequency_(frequency)
     {
         thread_ = std::thread([this] { Run(); });
-    }
-
-    explicit Worker(int frequency) : loopback_(true)
-    {
-        if (alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") != ALC_TRUE)
-            return;
-        device_ = alcLoopbackOpenDeviceSOFT(nullptr);
-        if (device_ == nullptr)
-            return;
-        const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT,
-                                     ALC_FLOAT_SOFT, ALC_FREQUENCY, frequency, 0};
-        if (alcIsRenderFormatSupportedSOFT(device_, frequency, ALC_STEREO_SOFT, ALC_FLOAT_SOFT) == ALC_TRUE)
-            context_ = alcCreateContext(device_, attributes);
-        if (context_ == nullptr) {
-            alcCloseDevice(device_);
-            device_ = nullptr;
-            return;
+        if (loopback_) {
+            std::unique_lock lock(mutex_);
+            settled_.wait(lock, [&] { return opened_; });
         }
-        thread_ = std::thread([this] { Run(); });
     }
 
     ~Worker()
@@ -87,7 +71,7 @@ public:
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
 
-    bool Started() const { return thread_.joinable(); }
+    bool Started() const { return loopback_device_.load() != nullptr; }
 
     void Post(const std::string& path, bool loop, bool alert)
     {
@@ -108,10 +92,11 @@ public:
     std::vector<float> Render(std::size_t frames)
     {
         std::vector<float> out;
-        if (!loopback_ || device_ == nullptr)
+        ALCdevice* device = loopback_device_.load();
+        if (device == nullptr)
             return out;
         out.resize(2 * frames);
-        alcRenderSamplesSOFT(device_, out.data(), static_cast<ALCsizei>(frames));
+        alcRenderSamplesSOFT(device, out.data(), static_cast<ALCsizei>(frames));
         return out;
     }
 
@@ -130,7 +115,8 @@ public:
 private:
     void Run()
     {
-        const bool ready = loopback_ ? UseContext() : OpenDevice();
+        OpenDevice();
+        const bool ready = device_ != nullptr;
         {
             std::lock_guard lock(mutex_);
             opened_ = true;
@@ -165,69 +151,29 @@ private:
                 settled_.notify_all();
         }
         lock.unlock();
-        if (ready)
-            Teardown();
-        else
-            Close();
+        Teardown();
     }
 
-    bool OpenDevice()
+    void OpenDevice()
     {
-        PrepareOpenAlProcess();
-        device_ = alcOpenDevice(device_name_.empty() ? nullptr : device_name_.c_str());
-        if (device_ == nullptr) {
-            ReportNoDevice();
-            return false;
+        if (loopback_) {
+            device_ = OpenAlDevice::OpenLoopback(frequency_);
+            loopback_device_ = device_ ? device_->Handle() : nullptr;
+        } else {
+            device_ = OpenAlDevice::Open(device_name_);
+            if (!device_)
+                ReportNoDevice();
         }
-        context_ = alcCreateContext(device_, nullptr);
-        if (context_ == nullptr) {
-            ReportNoDevice();
-            Close();
-            return false;
+        if (device_) {
+            period_frames_ = device_->PeriodFrames();
+            device_open_ = true;
         }
-        can_pause_ = alcIsExtensionPresent(device_, "ALC_SOFT_pause_device") == ALC_TRUE;
-        return UseContext();
-    }
-
-    bool UseContext()
-    {
-        if (context_ == nullptr || alcSetThreadContext(context_) != ALC_TRUE) {
-            Close();
-            return false;
-        }
-        alGetError();
-        alGenSources(1, &source_);
-        if (alGetError() != AL_NO_ERROR) {
-            alcSetThreadContext(nullptr);
-            Close();
-            return false;
-        }
-        // Stereo frames go straight to the speakers: no panning, so the mix
-        // holds the file's own samples.
-        if (alIsExtensionPresent("AL_SOFT_direct_channels") == AL_TRUE)
-            alSourcei(source_, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
-        alSourcei(source_, AL_SOURCE_RELATIVE, AL_TRUE);
-        alSource3f(source_, AL_POSITION, 0.0f, 0.0f, 0.0f);
-
-        ALCint frequency = 44100;
-        alcGetIntegerv(device_, ALC_FREQUENCY, 1, &frequency);
-        if (frequency <= 0)
-            frequency = 44100;
-        ALCint refresh = 0;
-        alcGetIntegerv(device_, ALC_REFRESH, 1, &refresh);
-        if (!loopback_ && refresh > 0)
-            period_frames_ = frequency / refresh;
-        const std::vector<std::int16_t> alert = MakeFallbackAlert(frequency);
-        fallback_ = Upload(alert, frequency);
-        device_open_ = true;
-        return true;
     }
 
     void Handle(const Request& request)
     {
         // The stop comes first, before any file is touched.
-        alSourceStop(source_);
-        alSourcei(source_, AL_BUFFER, 0);
+        device_->Stop();
         watch_end_ = false;
 
         bool loop = request.loop;
@@ -244,7 +190,7 @@ private:
                 return;
             if (status == DecodeStatus::Ok) {
                 ++decodes_;
-                const ALuint buffer = Upload(pcm.samples, pcm.rate);
+                const std::uint32_t buffer = device_->Upload(pcm.samples, pcm.rate);
                 if (buffer != 0) {
                     sound = SoundCache::Entry{buffer, pcm.Bytes(),
                                               static_cast<double>(pcm.Frames()) / pcm.rate};
@@ -256,10 +202,10 @@ private:
             if (!request.alert)
                 return;
             ++fallbacks_;
-            if (fallback_ == 0)
+            if (device_->Fallback() == 0)
                 return;
             // The alert sounds once, even in place of a looped file.
-            sound = SoundCache::Entry{fallback_, 0, kFallbackAlertSeconds};
+            sound = SoundCache::Entry{device_->Fallback(), 0, kFallbackAlertSeconds};
             loop = false;
         }
         Start(*sound, loop);
@@ -269,15 +215,10 @@ private:
 
     void Start(const SoundCache::Entry& sound, bool loop)
     {
-        if (device_paused_) {
-            alcDeviceResumeSOFT(device_);
-            device_paused_ = false;
-        }
-        alSourcei(source_, AL_BUFFER, static_cast<ALint>(sound.handle));
-        alSourcei(source_, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
-        alSourcePlay(source_);
+        device_->Play(sound.handle, loop);
+        device_paused_ = false;
         current_seconds_ = sound.seconds;
-        watch_end_ = !loop && can_pause_;
+        watch_end_ = !loop && device_->CanPause();
         if (watch_end_)
             end_deadline_ = DeadlineAfter(sound.seconds);
     }
@@ -292,12 +233,8 @@ private:
     // A one-shot sound has had time to end: pause the device once it has.
     void CheckEnd()
     {
-        ALint state = AL_STOPPED;
-        alGetSourcei(source_, AL_SOURCE_STATE, &state);
-        if (state == AL_PLAYING) {
-            ALfloat offset = 0.0f;
-            alGetSourcef(source_, AL_SEC_OFFSET, &offset);
-            end_deadline_ = DeadlineAfter(std::max(0.0, current_seconds_ - offset));
+        if (device_->Playing()) {
+            end_deadline_ = DeadlineAfter(std::max(0.0, current_seconds_ - device_->PlayedSeconds()));
             return;
         }
         watch_end_ = false;
@@ -306,57 +243,24 @@ private:
 
     void PauseIfIdle()
     {
-        if (!can_pause_ || device_paused_)
-            return;
-        ALint state = AL_STOPPED;
-        alGetSourcei(source_, AL_SOURCE_STATE, &state);
-        if (state == AL_PLAYING)
-            return;
-        alcDevicePauseSOFT(device_);
-        device_paused_ = true;
+        device_->PauseIfIdle();
+        device_paused_ = device_->Paused();
     }
 
-    ALuint Upload(const std::vector<std::int16_t>& samples, int rate)
-    {
-        alGetError();
-        ALuint buffer = 0;
-        alGenBuffers(1, &buffer);
-        if (alGetError() != AL_NO_ERROR)
-            return 0;
-        alBufferData(buffer, AL_FORMAT_STEREO16, samples.data(),
-                     static_cast<ALsizei>(samples.size() * sizeof(std::int16_t)), rate);
-        if (alGetError() != AL_NO_ERROR) {
-            alDeleteBuffers(1, &buffer);
-            return 0;
-        }
-        return buffer;
-    }
-
+    // Sources, buffers, context, device: in that order, on this thread.
     void Teardown()
     {
-        alSourceStop(source_);
-        alSourcei(source_, AL_BUFFER, 0);
-        alDeleteSources(1, &source_);
+        loopback_device_ = nullptr;
+        if (device_)
+            device_->Stop();
         cache_.Clear();
-        if (fallback_ != 0)
-            alDeleteBuffers(1, &fallback_);
-        alcSetThreadContext(nullptr);
-        Close();
-    }
-
-    void Close()
-    {
-        if (context_ != nullptr)
-            alcDestroyContext(context_);
-        if (device_ != nullptr)
-            alcCloseDevice(device_);
-        context_ = nullptr;
-        device_ = nullptr;
+        device_.reset();
         device_open_ = false;
     }
 
     const std::string device_name_;
     const bool loopback_ = false;
+    const int frequency_ = 0;
 
     // Shared with the calling thread.
     std::mutex mutex_;
@@ -375,18 +279,16 @@ private:
     std::atomic<std::size_t> cached_bytes_{0};
     std::atomic<int> period_frames_{0};
 
+    std::atomic<ALCdevice*> loopback_device_{nullptr};
+
     // The worker's own.
-    ALCdevice* device_ = nullptr;
-    ALCcontext* context_ = nullptr;
-    ALuint source_ = 0;
-    ALuint fallback_ = 0;
-    bool can_pause_ = false;
+    std::unique_ptr<OpenAlDevice> device_;
     bool watch_end_ = false;
     double current_seconds_ = 0.0;
     Clock::time_point end_deadline_{};
-    SoundCache cache_{kCacheBudgetBytes, [](std::uint32_t buffer) {
-                          const ALuint name = buffer;
-                          alDeleteBuffers(1, &name);
+    SoundCache cache_{kCacheBudgetBytes, [this](std::uint32_t buffer) {
+                          if (device_)
+                              device_->Release(buffer);
                       }};
 
     std::thread thread_;
@@ -398,13 +300,13 @@ OpenAlSoundOutput::OpenAlSoundOutput(const std::string& device_name)
 {
     // Before OpenAL's first use, on the caller's thread.
     PrepareOpenAlProcess();
-    worker_ = std::make_unique<Worker>(device_name);
+    worker_ = std::make_unique<Worker>(device_name, false, 0);
 }
 
 OpenAlSoundOutput::OpenAlSoundOutput(LoopbackTag, int frequency)
 {
     PrepareOpenAlProcess();
-    worker_ = std::make_unique<Worker>(frequency);
+    worker_ = std::make_unique<Worker>(std::string{}, true, frequency);
 }
 
 OpenAlSoundOutput::~OpenAlSoundOutput() = default;

@@ -1,15 +1,15 @@
 // The Linux program: Qt windows, OpenAL sound, and the program's own Main.
 
 #include "startup/app_modul.h"
+#include "toolkit/openal/sound_service.h"
 #include "toolkit/qt/qt_platform.h"
-#include "toolkit/qt/sound_service.h"
 
 int main(int argc, char** argv)
 {
     tk::qt::PrepareEnvironment();
-    tk::qt::SoundService::PrepareProcess();
+    tk::openal::SoundService::PrepareProcess();
     tk::qt::QtPlatform qt(argc, argv, TARVISK_APP_ID);
-    tk::qt::SoundService sound;
+    tk::openal::SoundService sound;
     tk::Platform platform{qt, qt, qt, sound, qt};
     tarvisk::Program program(platform);
     tarvisk::Main(program);
