@@ -8,6 +8,7 @@ TARVISK_PACKAGES=(
   libopenal-dev libopenal1 libsndfile1-dev
   libxcb1-dev xvfb xauth xdotool x11-utils imagemagick openbox
   desktop-file-utils appstream dpkg-dev strace
+  pulseaudio pulseaudio-utils
 )
 
 ensure_packages() {
