@@ -177,15 +177,20 @@ int main(int argc, char** argv)
         if (std::getenv("TARVISK_BENCH_VERBOSE") != nullptr)
             std::printf("%-5s press at %.3f s heard after %.1f ms: %s\n", e.kind.c_str(), click_s, ms,
                         e.path.c_str());
-        if (e.kind != "pitch" && first_tone == 0)
+        if (e.kind == "idle" && first_tone == 0)
             first_tone = click;
         latency_ms[e.kind == "pitch" ? "idle" : e.kind].push_back(ms);
         if (e.kind == "idle")
             starts.emplace_back(start > 2 ? start - 2 : 0, start + 3); // the file's own start
         if (e.kind != "idle" && e.kind != "pitch") {
-            // Where the old sound ends and the new one begins.
-            transitions.emplace_back(click, start + 3);
-            for (std::size_t i = std::max<std::size_t>(click, 1); i < start + 3 && i < frames; ++i)
+            // Where the old sound ends and the new one begins; from a little
+            // before the press, since its time in the recording is only known
+            // to the sink's buffering.
+            const std::size_t from = click > static_cast<std::size_t>(0.05 * rate)
+                                         ? click - static_cast<std::size_t>(0.05 * rate)
+                                         : 1;
+            transitions.emplace_back(from, start + 3);
+            for (std::size_t i = from; i < start + 3 && i < frames; ++i)
                 for (int c = 0; c < 2; ++c)
                     transition_step = std::max<double>(
                         transition_step, std::fabs(stereo[2 * i + c] - stereo[2 * i - 2 + c]));
