@@ -7,31 +7,14 @@ set -uo pipefail
 build=$1
 source_dir=$2
 source "$source_dir/scripts/lib/xvfb.sh"
-
-passed=0 failed=0
-check() { # name, then a command that must succeed
-  local name=$1; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok   $name"
-  else failed=$((failed + 1)); echo "FAIL $name"; fi
-}
+source "$source_dir/tests/program/app.sh"
 
 work=$(mktemp -d)
-cleanup() { [ -n "${app:-}" ] && kill -9 "$app" 2>/dev/null; stop_xvfb; rm -rf "$work"; }
+cleanup() { stop_app; stop_xvfb; rm -rf "$work"; }
 start_xvfb wm || exit 1
 trap cleanup EXIT
-mkdir -p "$work/prog/Tunes/Acoustic" "$work/run"
-chmod 700 "$work/run"
+mkdir -p "$work/prog/Tunes/Acoustic"
 cp "$build/tarvisk" "$work/prog/"
-
-start_app() {
-  XDG_RUNTIME_DIR="$work/run" ALSOFT_DRIVERS=null "$work/prog/tarvisk" >"$work/out.txt" 2>&1 &
-  app=$!
-  window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvisk$' | head -n 1)
-  sleep 0.5
-  read -r wx wy ww wh < <(xwininfo -id "$window" | awk '
-    /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-    /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}')
-}
 
 # Whether the screen shows the artwork inside the rectangle (client pixels).
 shows() { # art, left, top, width, height
@@ -40,16 +23,7 @@ shows() { # art, left, top, width, height
   convert "$source_dir/window/art/$1.png" -crop "$crop" +repage "$work/art.png"
   [ "$(compare -metric AE "$work/shot.png" "$work/art.png" null: 2>&1)" = "0" ]
 }
-click() { # x, y in client pixels, button
-  xdotool mousemove --sync $((wx + $1)) $((wy + $2)) click "${3:-1}"
-  sleep 0.3
-}
-ended() { # waits up to 10 s for the program to end
-  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || { wait "$app"; return 0; }; sleep 0.1; done
-  return 1
-}
-
-start_app
+start_app ALSOFT_DRIVERS=null
 check "window is 384 x 550" test "$ww x $wh" = "384 x 550"
 check "no taskbar button" bash -c "xprop -id $window _NET_WM_STATE | grep -q _NET_WM_STATE_SKIP_TASKBAR"
 check "a fixed size" bash -c "xprop -id $window WM_NORMAL_HINTS | grep -q 'minimum size: 384 by 550' &&
@@ -82,7 +56,7 @@ check "the light goes out after a second" shows unlit 4 64 90 85
 xdotool mousemove --sync $((wx + ww + right - 10)) $((wy - top / 2)) click 1
 check "close box ends the program" ended
 
-start_app
+start_app ALSOFT_DRIVERS=null
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
 # From the first string, nine presses of Tab reach the exit button.
 xdotool key --delay 50 Tab Tab Tab Tab Tab Tab Tab Tab Tab

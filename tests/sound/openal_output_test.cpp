@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstdint>
 #include <sndfile.h>
 
@@ -15,6 +17,10 @@ namespace {
 
 using tk::openal::OpenAlSoundOutput;
 constexpr int kRate = 44100;
+// Every sound starts on a silent lead of one mixing period, while the one
+// before it fades out.
+constexpr std::size_t kLead = 512;
+constexpr double kLeadSeconds = static_cast<double>(kLead) / kRate;
 
 class LoopbackOutput : public ::testing::Test {
 protected:
@@ -70,12 +76,13 @@ TEST_F(LoopbackOutput, LoopRepeatsItsFileSampleExactlyAcrossEverySeam)
         samples.insert(samples.end(), {Noise(i, 0), Noise(i, 1)});
     WritePcm16(dir_.path() / "seam.wav", 2, kRate, samples);
     Play("seam.wav", kLoop);
-    const auto out = output_->Render(6 * kFrames + 17);
+    const auto out = output_->Render(kLead + 6 * kFrames + 17);
 
     std::size_t mismatches = 0;
     for (std::size_t i = 0; i < out.size() / 2; ++i)
         for (int c = 0; c < 2; ++c)
-            if (out[2 * i + static_cast<std::size_t>(c)] != Noise(i % kFrames, c) / 32768.0f)
+            if (out[2 * i + static_cast<std::size_t>(c)] !=
+                (i < kLead ? 0.0f : Noise((i - kLead) % kFrames, c) / 32768.0f))
                 ++mismatches;
     EXPECT_EQ(mismatches, 0u);
 }
@@ -100,8 +107,8 @@ TEST_F(LoopbackOutput, PlayOnceAfterALoopEndsTheLoop)
     Render(0.4);
     Play("E.wav", kOnce);
     const auto out = Render(1.0);
-    EXPECT_NEAR(PitchAt(out, 0.0, 0.19), 660.0, 0.5);
-    EXPECT_EQ(RmsAt(out, 0.21, 0.75), 0.0);
+    EXPECT_NEAR(PitchAt(out, kLeadSeconds, 0.19), 660.0, 0.5);
+    EXPECT_EQ(RmsAt(out, kLeadSeconds + 0.21, 0.75), 0.0);
 }
 
 TEST_F(LoopbackOutput, MissingFileEndsALoopAndSoundsTheFallbackOnce)
@@ -112,8 +119,8 @@ TEST_F(LoopbackOutput, MissingFileEndsALoopAndSoundsTheFallbackOnce)
     const auto fallbacks = output_->GetStats().fallbacks;
     Play("Acoustic\\gone.wav", kLoop);
     const auto out = Render(1.0);
-    EXPECT_NEAR(PitchAt(out, 0.0, 0.2), tk::openal::kFallbackAlertHz, 1.0);
-    EXPECT_EQ(RmsAt(out, tk::openal::kFallbackAlertSeconds + 0.01, 0.6), 0.0);
+    EXPECT_NEAR(PitchAt(out, kLeadSeconds, 0.2), tk::openal::kFallbackAlertHz, 1.0);
+    EXPECT_EQ(RmsAt(out, kLeadSeconds + tk::openal::kFallbackAlertSeconds + 0.01, 0.6), 0.0);
     EXPECT_EQ(output_->GetStats().fallbacks, fallbacks + 1);
 }
 
@@ -123,7 +130,7 @@ TEST_F(LoopbackOutput, WithoutTheDefaultAMissingFileJustEndsTheLoop)
     Play("A.wav", kLoop);
     Render(0.4);
     Play("gone.wav", kOnce | tk::SND_NODEFAULT);
-    EXPECT_EQ(RmsAt(Render(0.5), 0.0, 0.5), 0.0);
+    EXPECT_EQ(RmsAt(Render(0.5), kLeadSeconds, 0.45), 0.0);
     EXPECT_EQ(output_->GetStats().fallbacks, 0u);
 }
 
@@ -135,8 +142,8 @@ TEST_F(LoopbackOutput, SecondQuickRequestCutsTheFirstShort)
     Render(0.1);
     Play("short.wav", kOnce);
     const auto out = Render(1.0);
-    EXPECT_NEAR(PitchAt(out, 0.0, 0.19), 660.0, 0.5);
-    EXPECT_EQ(RmsAt(out, 0.21, 0.75), 0.0) << "the first sound came back";
+    EXPECT_NEAR(PitchAt(out, kLeadSeconds, 0.19), 660.0, 0.5);
+    EXPECT_EQ(RmsAt(out, kLeadSeconds + 0.21, 0.75), 0.0) << "the first sound came back";
 }
 
 TEST_F(LoopbackOutput, OfRequestsMadeBeforeAnyPlaysOnlyTheLastSounds)
@@ -148,8 +155,8 @@ TEST_F(LoopbackOutput, OfRequestsMadeBeforeAnyPlaysOnlyTheLastSounds)
     output_->sndPlaySoundA(dir_.ProgramPath("D.wav"), kOnce);
     output_->WaitUntilSettled();
     const auto out = Render(1.0);
-    EXPECT_NEAR(PitchAt(out, 0.0, 0.45), 587.33, 0.5);
-    EXPECT_EQ(RmsAt(out, 0.51, 0.45), 0.0);
+    EXPECT_NEAR(PitchAt(out, kLeadSeconds, 0.45), 587.33, 0.5);
+    EXPECT_EQ(RmsAt(out, kLeadSeconds + 0.51, 0.45), 0.0);
 }
 
 TEST_F(LoopbackOutput, ReplayComesFromTheCacheUntilTheFileChanges)
@@ -169,7 +176,7 @@ TEST_F(LoopbackOutput, ReplayComesFromTheCacheUntilTheFileChanges)
     fs::last_write_time(file, stamp + std::chrono::seconds(2));
     Play("G.wav", kLoop);
     EXPECT_EQ(output_->GetStats().decodes, 2u);
-    EXPECT_NEAR(PitchAt(Render(0.5), 0.0, 0.45), 220.0, 0.5);
+    EXPECT_NEAR(PitchAt(Render(0.5), kLeadSeconds, 0.45), 220.0, 0.5);
 }
 
 TEST_F(LoopbackOutput, FileThatVanishesAfterPlayingOnceSoundsTheFallback)
@@ -179,8 +186,70 @@ TEST_F(LoopbackOutput, FileThatVanishesAfterPlayingOnceSoundsTheFallback)
     Render(0.4);
     std::filesystem::remove(dir_.path() / "H.wav");
     Play("H.wav", kLoop);
-    EXPECT_NEAR(PitchAt(Render(0.3), 0.0, 0.2), tk::openal::kFallbackAlertHz, 1.0);
+    EXPECT_NEAR(PitchAt(Render(0.3), kLeadSeconds, 0.2), tk::openal::kFallbackAlertHz, 1.0);
 }
+
+// Every kind of request that replaces a loop sounding mid-wave: the old
+// sound fades to silence within the lead, the new file follows it untouched,
+// and no sample steps further than the tones themselves do.
+struct Replacement {
+    const char* name;
+    const char* file; // empty: nothing new sounds
+    unsigned flags;
+};
+
+class EveryReplacement : public LoopbackOutput, public ::testing::WithParamInterface<Replacement> {};
+
+TEST_P(EveryReplacement, FadesTheOldSoundOutBeforeTheNewOneStartsUntouched)
+{
+    const Replacement& r = GetParam();
+    constexpr double kLevel = 0.9;
+    WriteSine(dir_.path() / "A.wav", 440.0, 0.3, kRate, 0x010002, 1, kLevel);
+    WriteSine(dir_.path() / "E.wav", 659.26, 0.3, kRate, 0x010002, 1, kLevel);
+    WritePcm16(dir_.path() / "reset.wav", 1, kRate, std::vector<std::int16_t>(2205, 0));
+    Play("A.wav", kLoop);
+    const auto before = output_->Render(kLead + 7944); // near a crest, at no seam
+    ASSERT_GT(std::fabs(before.back()), 0.1f);
+    Play(r.file, r.flags);
+    const auto out = output_->Render(8 * kLead);
+
+    // What should follow the lead: the new file's own samples, or silence.
+    std::vector<float> expected(out.size() / 2 - kLead, 0.0f);
+    const std::string file = r.file;
+    if (file == "E.wav" || file == "A.wav")
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            expected[i] = static_cast<float>(
+                std::lround(kLevel * 32767.0 * std::sin(2.0 * std::numbers::pi * (file == "E.wav" ? 659.26 : 440.0) *
+                                                        static_cast<double>(i) / kRate)) / 32768.0);
+    if (file.empty() && (r.flags & tk::SND_NODEFAULT) == 0) {
+        const auto alert = tk::openal::MakeFallbackAlert(kRate);
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            expected[i] = alert[2 * i] / 32768.0f;
+    }
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        ASSERT_NEAR(out[2 * (kLead + i)], expected[i], 1.0 / 32768.0) << "frame " << i << " after the lead";
+
+    // The fade ends in silence just before the new sound's first frame.
+    EXPECT_LT(std::fabs(out[2 * (kLead - 1)]), 2.0 * kLevel / kLead);
+
+    // The tones' own largest step: the higher one at its level.
+    const double own = kLevel * 2.0 * std::numbers::pi * 880.0 / kRate;
+    float previous = before[before.size() - 2];
+    double largest = 0.0;
+    for (std::size_t i = 0; i < out.size() / 2; ++i) {
+        largest = std::max(largest, static_cast<double>(std::fabs(out[2 * i] - previous)));
+        previous = out[2 * i];
+    }
+    EXPECT_LE(largest, own);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, EveryReplacement,
+    ::testing::Values(Replacement{"NoteOnce", "E.wav", kOnce}, Replacement{"ResetSound", "reset.wav", kOnce},
+                      Replacement{"SetChangeWhileLooping", "E.wav", kLoop},
+                      Replacement{"MissingFileAlert", "", kLoop},
+                      Replacement{"MissingFileWithoutDefault", "", kOnce | tk::SND_NODEFAULT}),
+    [](const ::testing::TestParamInfo<Replacement>& row) { return std::string(row.param.name); });
 
 struct Encoding {
     const char* name;

@@ -12,10 +12,13 @@ namespace tk::openal {
 
 namespace {
 
+// The stream may follow the user's switch of the default output.
 constexpr char kConfig[] = "[general]\n"
                            "period_size = 512\n"
                            "periods = 3\n"
-                           "resampler = bsinc12\n";
+                           "resampler = bsinc12\n"
+                           "[pulse]\n"
+                           "allow-moves = true\n";
 
 // OpenAL Soft reads ALSOFT_CONF once, at its first use. A memory file keeps
 // the program from writing anything to disk; the descriptor stays open for

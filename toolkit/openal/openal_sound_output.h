@@ -1,17 +1,23 @@
 #pragma once
 // The Linux sound output: OpenAL Soft plays, libsndfile decodes.
 //
-// - sndPlaySoundA returns at once; a worker thread opens the device, decodes
-//   and plays. Every request stops what sounds before anything else, and the
-//   latest request wins over any still waiting or being decoded.
-// - One source, one sound at a time; a loop repeats its file sample-exactly.
+// - sndPlaySoundA returns at once; a worker thread (sound_worker.h) opens the
+//   device, decodes and plays, and opens it again when it is lost. Every
+//   request fades out what sounds before anything else, and the latest
+//   request wins over any still waiting or being decoded.
+// - One sound at a time, never cut mid-wave: the old one is silent before the
+//   new one starts (openal_device.h). A loop repeats its file sample-exactly.
 // - A missing or unplayable file sounds a short built-in alert instead.
 // - Decoded files stay cached (bounded in bytes) for instant replay.
 // - With nothing sounding the device is paused, so an idle program costs no CPU.
 // - Without any audio device the program runs silently (one stderr line).
 
+#include "toolkit/openal/sound_worker.h"
 #include "toolkit/platform.h"
 
+#include <AL/alc.h>
+
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -32,7 +38,8 @@ public:
 
     // An output whose mix is rendered on demand into memory (stereo float at
     // `frequency`) instead of reaching a device; empty when OpenAL lacks the
-    // loopback extension. For tests and benchmarks.
+    // loopback extension. It mixes in periods of 512 frames, as a device
+    // does. For tests and benchmarks.
     static std::unique_ptr<OpenAlSoundOutput> ForLoopback(int frequency = 44100);
 
     // SND_ASYNC is implied; SND_LOOP repeats the file until the next request;
@@ -47,22 +54,15 @@ public:
     // request made so far has started playing or been dropped.
     void WaitUntilSettled();
 
-    struct Stats {
-        bool device_open = false;
-        bool device_paused = false;
-        std::uint64_t decodes = 0;   // files read and decoded
-        std::uint64_t fallbacks = 0; // alerts sounded for unplayable files
-        std::size_t cached_bytes = 0;
-        int period_frames = 0; // the device's mixing period
-    };
+    using Stats = SoundStats;
     Stats GetStats() const;
 
 private:
     struct LoopbackTag {};
     OpenAlSoundOutput(LoopbackTag, int frequency);
 
-    class Worker;
-    std::unique_ptr<Worker> worker_;
+    std::atomic<ALCdevice*> loopback_{nullptr};
+    std::unique_ptr<SoundWorker> worker_;
 };
 
 } // namespace tk::openal

@@ -53,6 +53,19 @@ void SoundCache::Clear()
         Erase(items_.begin());
 }
 
+void SoundCache::Reload(const std::function<std::uint32_t(const Entry&)>& upload)
+{
+    for (auto it = items_.begin(); it != items_.end();) {
+        it->entry.handle = upload(it->entry);
+        if (it->entry.handle == 0) {
+            bytes_ -= it->entry.bytes;
+            it = items_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 std::list<SoundCache::Item>::iterator SoundCache::Erase(std::list<Item>::iterator it)
 {
     bytes_ -= it->entry.bytes;

@@ -1,16 +1,16 @@
 // The Linux program: Qt windows, OpenAL sound, and the program's own Main.
 
 #include "startup/app_modul.h"
+#include "toolkit/openal/sound_service.h"
 #include "toolkit/qt/qt_platform.h"
-#include "toolkit/qt/sound_service.h"
 
 // Any arguments are ignored.
 int main(int argc, char** argv)
 {
     tk::qt::PrepareEnvironment();
-    tk::qt::SoundService::PrepareProcess();
+    tk::openal::SoundService::PrepareProcess();
     tk::qt::QtPlatform qt(argc > 0 ? argv[0] : nullptr, TARVISK_APP_ID);
-    tk::qt::SoundService sound;
+    tk::openal::SoundService sound;
     tk::Platform platform{qt, qt.screen, qt, sound, qt};
     tarvisk::Program program(platform);
     tarvisk::Main(program);

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-namespace tk::qt {
+namespace tk::openal {
 
 class SoundService final : public SoundOutput {
 public:
@@ -21,4 +21,4 @@ private:
     std::unique_ptr<SoundOutput> output_;
 };
 
-} // namespace tk::qt
+} // namespace tk::openal

@@ -1,0 +1,235 @@
+// Reads a recording of the sink (raw stereo float) and the presses made
+// while it ran, and reports when each pressed file was heard, the largest
+// sample steps where one sound gave way to the next, and the played pitch.
+//
+// Usage: tarvisk_recording_analysis RECORDING RATE ORIGIN_NS EVENTS
+// EVENTS lines: CLICK_NS KIND PATH: KIND is idle (nothing sounds), pitch (the
+// same, then measured) or the name of a transition (a sound is replaced);
+// PATH is the file whose start the press should bring.
+
+#include "tools/tunes/pitch.h"
+#include "tools/tunes/wav_io.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Event {
+    std::int64_t click_ns = 0;
+    std::string kind;
+    std::string path;
+};
+
+// The file resampled (linearly: enough to find it) to the recording's rate.
+std::vector<float> Resampled(const std::vector<float>& in, int from, int to, std::size_t max_frames)
+{
+    std::vector<float> out;
+    const double step = static_cast<double>(from) / to;
+    for (std::size_t i = 0; i < max_frames; ++i) {
+        const double x = static_cast<double>(i) * step;
+        const auto k = static_cast<std::size_t>(x);
+        if (k + 1 >= in.size())
+            break;
+        const double f = x - static_cast<double>(k);
+        out.push_back(static_cast<float>(in[k] * (1.0 - f) + in[k + 1] * f));
+    }
+    return out;
+}
+
+// Where in [from, to) the template starts, by normalised cross-correlation:
+// the earliest lag that matches almost as well as the best one, since a
+// steady tone matches again one period later.
+std::size_t FindStart(const std::vector<float>& left, std::size_t from, std::size_t to,
+                      const std::vector<float>& pattern, double& score)
+{
+    double pattern_energy = 0.0;
+    for (float v : pattern)
+        pattern_energy += static_cast<double>(v) * v;
+    std::vector<double> scores;
+    for (std::size_t lag = from; lag < to && lag + pattern.size() < left.size(); ++lag) {
+        double dot = 0.0, energy = 0.0;
+        for (std::size_t k = 0; k < pattern.size(); ++k) {
+            dot += static_cast<double>(left[lag + k]) * pattern[k];
+            energy += static_cast<double>(left[lag + k]) * left[lag + k];
+        }
+        scores.push_back(energy > 0.0 ? dot / std::sqrt(energy * pattern_energy) : 0.0);
+    }
+    score = scores.empty() ? -1.0 : *std::max_element(scores.begin(), scores.end());
+    for (std::size_t i = 0; i < scores.size(); ++i)
+        if (scores[i] >= score - 0.002)
+            return from + i;
+    return from;
+}
+
+float Peak(const std::vector<float>& x)
+{
+    float peak = 0.0f;
+    for (float v : x)
+        peak = std::max(peak, std::fabs(v));
+    return peak;
+}
+
+// The first frame in [from, to) after which both channels stay silent for 5 ms.
+std::size_t QuietFrom(const std::vector<float>& stereo, std::size_t from, std::size_t to, int rate)
+{
+    const auto hold = static_cast<std::size_t>(0.005 * rate);
+    std::size_t quiet = 0;
+    for (std::size_t i = from; i < to && 2 * i + 1 < stereo.size(); ++i) {
+        quiet = std::fabs(stereo[2 * i]) < 1e-4f && std::fabs(stereo[2 * i + 1]) < 1e-4f ? quiet + 1 : 0;
+        if (quiet == hold)
+            return i + 1 - hold;
+    }
+    return to;
+}
+
+double Median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0.0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: %s RECORDING RATE ORIGIN_NS EVENTS\n", argv[0]);
+        return 2;
+    }
+    const int rate = std::stoi(argv[2]);
+    const std::int64_t origin_ns = std::stoll(argv[3]);
+    std::vector<float> stereo;
+    {
+        std::ifstream file(argv[1], std::ios::binary | std::ios::ate);
+        const auto bytes = static_cast<std::size_t>(file.tellg());
+        stereo.assign(bytes / sizeof(float), 0.0f);
+        file.seekg(0);
+        file.read(reinterpret_cast<char*>(stereo.data()), static_cast<std::streamsize>(bytes));
+    }
+    const std::size_t frames = stereo.size() / 2;
+    std::vector<float> left(frames);
+    for (std::size_t i = 0; i < frames; ++i)
+        left[i] = stereo[2 * i];
+
+    std::vector<Event> events;
+    std::ifstream list(argv[4]);
+    for (std::string line; std::getline(list, line);) {
+        std::istringstream in(line);
+        Event e;
+        in >> e.click_ns >> e.kind >> std::ws;
+        std::getline(in, e.path);
+        if (!e.kind.empty())
+            events.push_back(e);
+    }
+
+    std::map<std::string, std::vector<double>> latency_ms;
+    std::vector<std::pair<std::size_t, std::size_t>> transitions;
+    double transition_step = 0.0;
+    std::map<std::string, tarvisk::tunes::WavData> files;
+    std::size_t first_tone = 0; // where the presses for latency and steps begin
+    std::vector<std::pair<std::size_t, std::size_t>> starts;
+    for (const Event& e : events) {
+        if (!files.contains(e.path)) {
+            std::string error;
+            auto wav = tarvisk::tunes::ReadWav(e.path, error);
+            if (!wav) {
+                std::fprintf(stderr, "%s: %s\n", e.path.c_str(), error.c_str());
+                return 1;
+            }
+            files[e.path] = std::move(*wav);
+        }
+        const auto& wav = files[e.path];
+        const auto pattern = Resampled(wav.mono, wav.rate, rate, static_cast<std::size_t>(0.04 * rate));
+        const double click_s = static_cast<double>(e.click_ns - origin_ns) / 1e9;
+        if (click_s < 0.0)
+            continue;
+        const auto click = static_cast<std::size_t>(click_s * rate);
+        const std::size_t window_end = std::min(frames, click + static_cast<std::size_t>(0.4 * rate));
+        std::size_t start = 0;
+        if (Peak(pattern) == 0.0f) {
+            // A silent file (the reset): heard once the old sound has gone.
+            start = QuietFrom(stereo, click, window_end, rate);
+            if (start == window_end) {
+                std::printf("%-5s press at %.3f s: still sounding\n", e.kind.c_str(), click_s);
+                continue;
+            }
+        } else {
+            double score = 0.0;
+            start = FindStart(left, click, window_end, pattern, score);
+            if (score < 0.9) {
+                std::printf("%-5s press at %.3f s: file not found in the recording (best match %.2f)\n",
+                            e.kind.c_str(), click_s, score);
+                continue;
+            }
+        }
+        const double ms = (static_cast<double>(start) - click_s * rate) * 1000.0 / rate;
+        if (std::getenv("TARVISK_BENCH_VERBOSE") != nullptr)
+            std::printf("%-5s press at %.3f s heard after %.1f ms: %s\n", e.kind.c_str(), click_s, ms,
+                        e.path.c_str());
+        if (e.kind == "idle" && first_tone == 0)
+            first_tone = click;
+        latency_ms[e.kind == "pitch" ? "idle" : e.kind].push_back(ms);
+        if (e.kind == "idle")
+            starts.emplace_back(start > 2 ? start - 2 : 0, start + 3); // the file's own start
+        if (e.kind != "idle" && e.kind != "pitch") {
+            // Where the old sound ends and the new one begins; from a little
+            // before the press, since its time in the recording is only known
+            // to the sink's buffering.
+            const std::size_t from = click > static_cast<std::size_t>(0.05 * rate)
+                                         ? click - static_cast<std::size_t>(0.05 * rate)
+                                         : 1;
+            transitions.emplace_back(from, start + 3);
+            for (std::size_t i = from; i < start + 3 && i < frames; ++i)
+                for (int c = 0; c < 2; ++c)
+                    transition_step = std::max<double>(
+                        transition_step, std::fabs(stereo[2 * i + c] - stereo[2 * i - 2 + c]));
+        }
+        if (e.kind == "pitch") {
+            const auto from = start + static_cast<std::size_t>(0.3 * rate);
+            const auto count = static_cast<std::size_t>(2.0 * rate);
+            if (from + count > frames)
+                continue;
+            const auto played = tarvisk::tunes::MeasurePitch(std::span(left).subspan(from, count), rate);
+            const auto own = tarvisk::tunes::MeasurePitch(
+                std::span(wav.mono).subspan(static_cast<std::size_t>(0.3 * wav.rate),
+                                            static_cast<std::size_t>(2.0 * wav.rate)),
+                wav.rate);
+            if (played && own)
+                std::printf("pitch %s: file %.4f Hz, played %.4f Hz, %+.4f cent\n", e.path.c_str(), *own,
+                            *played, 1200.0 * std::log2(*played / *own));
+        }
+    }
+
+    // The tones' own largest step while they sound: everywhere but at the
+    // transitions and where a file starts from silence, from the first press
+    // of those on.
+    double own_step = 0.0;
+    std::vector<bool> excluded(frames, false);
+    for (const auto& ranges : {transitions, starts})
+        for (auto [from, to] : ranges)
+            for (std::size_t i = from; i < to && i < frames; ++i)
+                excluded[i] = true;
+    for (std::size_t i = std::max<std::size_t>(first_tone, 1); i < frames; ++i)
+        if (!excluded[i])
+            for (int c = 0; c < 2; ++c)
+                own_step = std::max<double>(own_step, std::fabs(stereo[2 * i + c] - stereo[2 * i - 2 + c]));
+
+    for (const auto& [kind, values] : latency_ms)
+        std::printf("latency %-5s (press to sound): median %.1f ms, max %.1f ms, %zu presses\n", kind.c_str(),
+                    Median(values),
+                    *std::max_element(values.begin(), values.end()), values.size());
+    std::printf("largest step: at transitions %.4f, the tones' own %.4f (full scale 1.0)\n", transition_step,
+                own_step);
+    return 0;
+}
