@@ -258,6 +258,23 @@ TEST(DecodeFile, GivesUpWhenANewerRequestArrives)
     EXPECT_EQ(DecodeFile(path.string(), pcm, [] { return true; }), DecodeStatus::Cancelled);
 }
 
+// The fuzz target decodes from memory: it must be the same decode.
+TEST(DecodeFile, BytesInMemoryDecodeAsTheFileDoes)
+{
+    TempDir dir;
+    const fs::path path = dir.path() / "note.wav";
+    WriteSine(path, 330.0, 0.5, 22050, SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 2);
+    const std::vector<char> bytes = ReadBytes(path);
+    Pcm from_file;
+    Pcm from_memory;
+    ASSERT_EQ(DecodeFile(path.string(), from_file, {}), DecodeStatus::Ok);
+    ASSERT_EQ(tk::openal::DecodeBytes({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()},
+                                      from_memory),
+              DecodeStatus::Ok);
+    EXPECT_EQ(from_memory.rate, from_file.rate);
+    EXPECT_EQ(from_memory.samples, from_file.samples);
+}
+
 TEST(DecodeFile, MonoReachesBothChannelsUnchanged)
 {
     TempDir dir;
