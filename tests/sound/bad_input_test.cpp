@@ -147,13 +147,26 @@ const BadFile kBadFiles[] = {
      },
      true},
     // Found by fuzzing: libsndfile leaks on an Ogg stream with broken
-    // Vorbis headers and overflows in ALAC; only WAV files reach it.
+    // Vorbis headers and overflows in ALAC and on RF64 sizes; only RIFF
+    // WAVE files reach it.
     {"OggVorbisWithBrokenHeaders",
      [](const fs::path& p) {
          WriteSine(p, 330.0, 0.5, 44100, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
          auto bytes = ReadBytes(p);
          bytes.resize(std::min<std::size_t>(bytes.size(), 3000));
          WriteBytes(p, bytes);
+     },
+     true},
+    {"Rf64SizesAtTheLimit",
+     [](const fs::path& p) {
+         PatchedWav(
+             p,
+             [](std::vector<char>& b) {
+                 const std::size_t riff_size = Find(b, "ds64") + 8; // 64 bits
+                 Put32(b, riff_size, 0xFFFFFFFFu);
+                 Put32(b, riff_size + 4, 0x7FFFFFFFu);
+             },
+             SF_FORMAT_RF64 | SF_FORMAT_PCM_16);
      },
      true},
     {"CafAlacCutShort",

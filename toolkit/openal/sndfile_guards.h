@@ -11,14 +11,15 @@ namespace tk::openal {
 
 // Notes are WAV files, and only a RIFF WAVE container reaches libsndfile:
 // its other formats fail on broken files (a leak in every Ogg stream with
-// bad Vorbis headers, overflows in SDS and ALAC), and the Windows sound
-// call plays RIFF WAVE only too. Told by the first 12 bytes.
+// bad Vorbis headers, overflows in SDS and ALAC and in the sizes of an RF64
+// header), and the Windows sound call plays RIFF WAVE only too. Told by the
+// first 12 bytes.
 inline bool IsWaveContainer(std::span<const unsigned char> head)
 {
     const auto is = [&](std::size_t at, const char* tag) {
         return head.size() >= at + 4 && std::memcmp(head.data() + at, tag, 4) == 0;
     };
-    return (is(0, "RIFF") || is(0, "RIFX") || is(0, "RF64")) && is(8, "WAVE");
+    return (is(0, "RIFF") || is(0, "RIFX")) && is(8, "WAVE");
 }
 
 // Asked once the file is open, before anything is read: a WAV format, and
@@ -27,7 +28,7 @@ inline bool IsRefusedFormat(int sf_format)
 {
     const int major = sf_format & SF_FORMAT_TYPEMASK;
     const int subtype = sf_format & SF_FORMAT_SUBMASK;
-    return (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX && major != SF_FORMAT_RF64) ||
+    return (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX) ||
            subtype == SF_FORMAT_NMS_ADPCM_16 || subtype == SF_FORMAT_NMS_ADPCM_24 ||
            subtype == SF_FORMAT_NMS_ADPCM_32;
 }
