@@ -147,8 +147,9 @@ const BadFile kBadFiles[] = {
      },
      true},
     // Found by fuzzing: libsndfile leaks on an Ogg stream with broken
-    // Vorbis headers and overflows in ALAC and on RF64 sizes; only RIFF
-    // WAVE files reach it.
+    // Vorbis headers, overflows in ALAC and on RF64 sizes and misreads an
+    // MPEG Layer III fmt chunk; only RIFF WAVE files of other encodings
+    // reach it.
     {"OggVorbisWithBrokenHeaders",
      [](const fs::path& p) {
          WriteSine(p, 330.0, 0.5, 44100, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
@@ -169,6 +170,7 @@ const BadFile kBadFiles[] = {
              SF_FORMAT_RF64 | SF_FORMAT_PCM_16);
      },
      true},
+    {"MpegLayer3Wav", [](const fs::path& p) { PatchedAdpcm(p, SF_FORMAT_MS_ADPCM, 0, 0x55); }, true},
     {"CafAlacCutShort",
      [](const fs::path& p) {
          WriteSine(p, 330.0, 0.5, 44100, SF_FORMAT_CAF | SF_FORMAT_ALAC_16);

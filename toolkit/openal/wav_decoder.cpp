@@ -169,8 +169,9 @@ DecodeStatus DecodeFile(const std::string& native_path, Pcm& out,
     if (stamp != nullptr)
         *stamp = StampFrom(native_path, st);
 
-    unsigned char head[12] = {};
-    if (pread(fd.get(), head, sizeof head, 0) != static_cast<ssize_t>(sizeof head) || !IsWaveContainer(head))
+    unsigned char head[kHeaderBytes];
+    const ssize_t got = pread(fd.get(), head, sizeof head, 0);
+    if (got < 0 || IsRefusedHeader({head, static_cast<std::size_t>(got)}))
         return DecodeStatus::Unreadable;
     SF_INFO info{};
     // The descriptor stays ours, so it is closed once whatever libsndfile does.
@@ -181,7 +182,7 @@ DecodeStatus DecodeFile(const std::string& native_path, Pcm& out,
 DecodeStatus DecodeBytes(std::span<const unsigned char> bytes, Pcm& out, const DecodeLimits& limits)
 {
     out = Pcm{};
-    if (!IsWaveContainer(bytes))
+    if (IsRefusedHeader(bytes.first(std::min(bytes.size(), kHeaderBytes))))
         return DecodeStatus::Unreadable;
     MemoryFile memory{bytes, 0};
     SF_VIRTUAL_IO io = MemoryFile::Io();

@@ -55,10 +55,11 @@ std::optional<WavData> ReadWav(const std::string& path, std::string& error, doub
         return std::nullopt;
     }
     // What the program refuses, the tool reports unreadable.
-    unsigned char head[12] = {};
-    std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(head), sizeof head);
-    if (!tk::openal::IsWaveContainer(head)) {
-        error = "not a WAV file";
+    unsigned char head[tk::openal::kHeaderBytes];
+    std::ifstream in(path, std::ios::binary);
+    in.read(reinterpret_cast<char*>(head), sizeof head);
+    if (tk::openal::IsRefusedHeader({head, static_cast<std::size_t>(in.gcount())})) {
+        error = "not a WAV file the program plays";
         return std::nullopt;
     }
     SF_INFO info{};
