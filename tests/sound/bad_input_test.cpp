@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -56,13 +57,22 @@ void Put16(std::vector<char>& bytes, std::size_t at, std::uint16_t value)
     bytes[at + 1] = static_cast<char>(value >> 8);
 }
 
-// A good 16-bit note, then changed by `edit`.
-void PatchedWav(const fs::path& path, const std::function<void(std::vector<char>&)>& edit)
+// A good note (16-bit unless told), then changed by `edit`.
+void PatchedWav(const fs::path& path, const std::function<void(std::vector<char>&)>& edit,
+                int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16)
 {
-    WriteSine(path, 330.0, 0.5);
+    WriteSine(path, 330.0, 0.5, 44100, format);
     auto bytes = ReadBytes(path);
     edit(bytes);
     WriteBytes(path, bytes);
+}
+
+// An ADPCM note whose 16-bit format field at `offset` (in the fmt chunk's
+// body) says `value`.
+void PatchedAdpcm(const fs::path& path, int encoding, std::size_t offset, std::uint16_t value)
+{
+    PatchedWav(path, [&](std::vector<char>& b) { Put16(b, Find(b, "fmt ") + 8 + offset, value); },
+               SF_FORMAT_WAV | encoding);
 }
 
 struct BadFile {
@@ -110,6 +120,63 @@ const BadFile kBadFiles[] = {
      [](const fs::path& p) {
          WriteWav(p, SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1, 8000, 8000 * 301,
                   [](std::size_t i, int) { return (i % 40) < 20 ? 0.3 : -0.3; });
+     },
+     true},
+    // Shaped like libsndfile's CVEs: a zero block align (CVE-2017-16942),
+    // ADPCM blocks that cannot hold what the header promises
+    // (CVE-2021-3246) and an ADPCM data chunk claiming gigabytes.
+    {"ImaAdpcmZeroBlockAlign", [](const fs::path& p) { PatchedAdpcm(p, SF_FORMAT_IMA_ADPCM, 12, 0); }, true},
+    {"MsAdpcmZeroBlockAlign", [](const fs::path& p) { PatchedAdpcm(p, SF_FORMAT_MS_ADPCM, 12, 0); }, true},
+    {"MsAdpcmBlockSmallerThanItsHeader",
+     [](const fs::path& p) { PatchedAdpcm(p, SF_FORMAT_MS_ADPCM, 12, 6); }, true},
+    {"MsAdpcmSamplesPerBlockBeyondTheBlock",
+     [](const fs::path& p) { PatchedAdpcm(p, SF_FORMAT_MS_ADPCM, 18, 0xFFFF); }, true},
+    {"MsAdpcmMonoBlocksClaimedStereo",
+     [](const fs::path& p) { PatchedAdpcm(p, SF_FORMAT_MS_ADPCM, 2, 2); }, true},
+    {"MsAdpcmDataClaimsGigabytes",
+     [](const fs::path& p) {
+         PatchedWav(p, [](std::vector<char>& b) { Put32(b, Find(b, "data") + 4, 0xFFFFFF00u); },
+                    SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM);
+     },
+     false},
+    // Found by fuzzing: libsndfile's NMS ADPCM decoder writes past its block
+    // on a file cut short, so that encoding is refused.
+    {"NmsAdpcmCutShort",
+     [](const fs::path& p) {
+         PatchedWav(p, [](std::vector<char>& b) { b.resize(b.size() - 7); }, SF_FORMAT_WAV | SF_FORMAT_NMS_ADPCM_32);
+     },
+     true},
+    // Found by fuzzing: libsndfile leaks on an Ogg stream with broken
+    // Vorbis headers, overflows in ALAC and on RF64 sizes and misreads an
+    // MPEG Layer III fmt chunk; only RIFF WAVE files of other encodings
+    // reach it.
+    {"OggVorbisWithBrokenHeaders",
+     [](const fs::path& p) {
+         WriteSine(p, 330.0, 0.5, 44100, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+         auto bytes = ReadBytes(p);
+         bytes.resize(std::min<std::size_t>(bytes.size(), 3000));
+         WriteBytes(p, bytes);
+     },
+     true},
+    {"Rf64SizesAtTheLimit",
+     [](const fs::path& p) {
+         PatchedWav(
+             p,
+             [](std::vector<char>& b) {
+                 const std::size_t riff_size = Find(b, "ds64") + 8; // 64 bits
+                 Put32(b, riff_size, 0xFFFFFFFFu);
+                 Put32(b, riff_size + 4, 0x7FFFFFFFu);
+             },
+             SF_FORMAT_RF64 | SF_FORMAT_PCM_16);
+     },
+     true},
+    {"MpegLayer3Wav", [](const fs::path& p) { PatchedAdpcm(p, SF_FORMAT_MS_ADPCM, 0, 0x55); }, true},
+    {"CafAlacCutShort",
+     [](const fs::path& p) {
+         WriteSine(p, 330.0, 0.5, 44100, SF_FORMAT_CAF | SF_FORMAT_ALAC_16);
+         auto bytes = ReadBytes(p);
+         bytes.resize(bytes.size() / 2);
+         WriteBytes(p, bytes);
      },
      true},
     // These still hold sound: what decodes plays, and nothing else happens.
@@ -204,6 +271,23 @@ TEST(DecodeFile, GivesUpWhenANewerRequestArrives)
     WriteSine(path, 330.0, 1.0);
     Pcm pcm;
     EXPECT_EQ(DecodeFile(path.string(), pcm, [] { return true; }), DecodeStatus::Cancelled);
+}
+
+// The fuzz target decodes from memory: it must be the same decode.
+TEST(DecodeFile, BytesInMemoryDecodeAsTheFileDoes)
+{
+    TempDir dir;
+    const fs::path path = dir.path() / "note.wav";
+    WriteSine(path, 330.0, 0.5, 22050, SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 2);
+    const std::vector<char> bytes = ReadBytes(path);
+    Pcm from_file;
+    Pcm from_memory;
+    ASSERT_EQ(DecodeFile(path.string(), from_file, {}), DecodeStatus::Ok);
+    ASSERT_EQ(tk::openal::DecodeBytes({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()},
+                                      from_memory),
+              DecodeStatus::Ok);
+    EXPECT_EQ(from_memory.rate, from_file.rate);
+    EXPECT_EQ(from_memory.samples, from_file.samples);
 }
 
 TEST(DecodeFile, MonoReachesBothChannelsUnchanged)

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -153,6 +155,26 @@ TEST_F(FolderListing, ThousandsOfSetsAreAllListedInOrder)
     EXPECT_EQ(names.front(), "Set 0000");
     EXPECT_EQ(names.back(), "Set 2999");
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+}
+
+// The program runs under the user's locale. Found by fuzzing: folding case
+// by the locale moved "I" after "z" in Turkish and reordered UTF-8 lead
+// bytes in single-byte locales.
+TEST_F(FolderListing, OrderIsTheSameUnderAnyLocale)
+{
+    const fs::path locales = root_ / ".locales";
+    fs::create_directory(locales);
+    const std::string make = "localedef -i tr_TR -f ISO-8859-9 '" + (locales / "tr").string() + "' >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0 || !fs::exists(locales / "tr"))
+        GTEST_SKIP() << "localedef cannot make a Turkish locale";
+    for (const char* name : {"zither", "Ibanez", "acoustic", "\xE2\x82\xAC" "uro", "\xD8\xA7"})
+        Folder(name);
+    setenv("LOCPATH", locales.c_str(), 1);
+    ASSERT_NE(std::setlocale(LC_ALL, "tr"), nullptr);
+    const auto names = Names();
+    std::setlocale(LC_ALL, "C");
+    unsetenv("LOCPATH");
+    EXPECT_EQ(names, (std::vector<std::string>{"acoustic", "Ibanez", "zither", "\xD8\xA7", "\xE2\x82\xAC" "uro"}));
 }
 
 } // namespace

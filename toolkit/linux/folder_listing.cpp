@@ -3,7 +3,6 @@
 #include "toolkit/linux/native_path.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
@@ -14,7 +13,10 @@ namespace {
 
 bool NameLess(const std::string& a, const std::string& b)
 {
-    auto fold = [](unsigned char c) { return static_cast<char>(std::tolower(c)); };
+    // ASCII letters only: the locale's tolower() folds other bytes in
+    // single-byte locales and keeps "I" apart from "i" in Turkish, and the
+    // program runs under the user's locale.
+    auto fold = [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); };
     auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), b.end(),
                                   [&](char x, char y) { return fold(static_cast<unsigned char>(x)) == fold(static_cast<unsigned char>(y)); });
     if (mismatch.first == a.end() || mismatch.second == b.end()) {
@@ -69,11 +71,21 @@ std::optional<std::vector<std::string>> ListSubFolders(const std::string& folder
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec)
             return std::nullopt; // a list cut short would choose the wrong first set
-        std::string name = it->path().filename().string();
-        if (name.empty() || name.front() == '.')
-            continue;
         std::error_code type_ec;
-        if (!it->is_directory(type_ec))
+        if (it->is_directory(type_ec))
+            names.push_back(it->path().filename().string());
+    }
+    names = ListedNames(std::move(names));
+    for (std::string& name : names)
+        name.insert(0, base);
+    return names;
+}
+
+std::vector<std::string> ListedNames(std::vector<std::string> native_names)
+{
+    std::vector<std::string> names;
+    for (const std::string& name : native_names) {
+        if (name.empty() || name.front() == '.')
             continue;
         // The list shows names as text and reads them back from it: a name
         // that is not UTF-8 would come back as another folder's name.
@@ -83,8 +95,6 @@ std::optional<std::vector<std::string>> ListSubFolders(const std::string& folder
             names.push_back(std::move(*mapped));
     }
     std::sort(names.begin(), names.end(), NameLess);
-    for (std::string& name : names)
-        name.insert(0, base);
     return names;
 }
 

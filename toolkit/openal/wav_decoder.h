@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -48,5 +49,8 @@ enum class DecodeStatus { Ok, Missing, NotAFile, Unreadable, Empty, TooLong, Can
 DecodeStatus DecodeFile(const std::string& native_path, Pcm& out,
                         const std::function<bool()>& cancelled, const DecodeLimits& limits = {},
                         FileStamp* stamp = nullptr);
+
+// The same decode, of a file's bytes held in memory.
+DecodeStatus DecodeBytes(std::span<const unsigned char> bytes, Pcm& out, const DecodeLimits& limits = {});
 
 } // namespace tk::openal

@@ -1,5 +1,8 @@
 #include "tools/tunes/wav_io.h"
 
+#include "toolkit/openal/sndfile_guards.h"
+
+#include <fstream>
 #include <memory>
 #include <sndfile.h>
 #include <filesystem>
@@ -51,6 +54,14 @@ std::optional<WavData> ReadWav(const std::string& path, std::string& error, doub
         error = std::filesystem::exists(path, ec) ? "not a file" : "missing";
         return std::nullopt;
     }
+    // What the program refuses, the tool reports unreadable.
+    unsigned char head[tk::openal::kHeaderBytes];
+    std::ifstream in(path, std::ios::binary);
+    in.read(reinterpret_cast<char*>(head), sizeof head);
+    if (tk::openal::IsRefusedHeader({head, static_cast<std::size_t>(in.gcount())})) {
+        error = "not a WAV file the program plays";
+        return std::nullopt;
+    }
     SF_INFO info{};
     SndFilePtr file(sf_open(path.c_str(), SFM_READ, &info));
     if (!file) {
@@ -59,6 +70,10 @@ std::optional<WavData> ReadWav(const std::string& path, std::string& error, doub
     }
     if (info.channels < 1 || info.samplerate < 1) {
         error = "bad header";
+        return std::nullopt;
+    }
+    if (tk::openal::IsRefusedFormat(info.format)) {
+        error = "a format the program does not play";
         return std::nullopt;
     }
     WavData data;

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# The real program on a hostile sound library, under Xvfb with a window
+# manager: a FIFO named G.wav, a link to /dev/zero, a header claiming 4 GB,
+# random bytes, a folder named A.wav, a ten-minute opening chord, 10,000
+# sets and odd set names. Nothing hangs or crashes, the window opens within
+# 3 s, a good note still plays after the bad ones, the close box ends it and
+# memory stays within 150 MB of its level at start. strace shows which
+# files the program opens: the good note's, after the bad ones, means the
+# sound output got past all of them.
+# Usage: hostile_library_test.sh BUILD_DIR SOURCE_DIR
+set -uo pipefail
+build=$1
+source_dir=$2
+source "$source_dir/scripts/lib/xvfb.sh"
+source "$source_dir/tests/install/common.sh" # check, finish, opened, stop_installed
+
+work=$(mktemp -d)
+cleanup() { [ -n "${program:-}" ] && kill -9 "$program" 2>/dev/null; stop_installed; stop_xvfb; rm -rf "$work"; }
+start_xvfb wm || exit 1
+trap cleanup EXIT
+tunes="$work/prog/Tunes"
+hostile="$tunes/!Hostile" # first by name
+mkdir -p "$hostile" "$work/run"
+chmod 700 "$work/run"
+cp "$build/tarvisk" "$work/prog/"
+cp "$build/Tunes/reset.wav" "$tunes/"
+cp "$build/Tunes/Pure Tone/H.wav" "$hostile/" # the good note, B3 at 246.9 Hz
+
+# A 16-bit mono WAV header at 44100 Hz: RIFF size, then data size.
+wav_header() {
+  le32() { printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
+  printf 'RIFF%bWAVEfmt \x10\0\0\0\x01\0\x01\0%b%b\x02\0\x10\0data%b' \
+    "$(le32 "$1")" "$(le32 44100)" "$(le32 88200)" "$(le32 "$2")"
+}
+mkfifo "$hostile/G.wav"
+ln -s /dev/zero "$hostile/D.wav"
+mkdir "$hostile/A.wav"
+{ wav_header 4294967280 4294967040; head -c 20000 /dev/urandom; } >"$hostile/E.wav"
+head -c 65536 /dev/urandom >"$hostile/E2.wav"
+{ wav_header $((36 + 52920000)) 52920000; head -c 52920000 /dev/zero; } >"$tunes/Chord.wav"
+seq -f "$tunes/set%05g" 1 10000 | xargs mkdir
+for name in $'x\\back' $'x\nnew line' $'x\xff\xfe' $'x\xef\x81\x9c' .hidden 'x*?[' 'x🎸' \
+            "x$(printf 'n%.0s' $(seq 254))"; do
+  mkdir "$tunes/$name"
+done
+
+rss() { awk -v key="$1:" '$1 == key {print $2}' "/proc/$program/status"; } # kB
+alive() { kill -0 "$program" 2>/dev/null; }
+started=$(date +%s%N)
+# No session bus: Qt would start one, and strace would wait for it.
+XDG_RUNTIME_DIR="$work/run" ALSOFT_DRIVERS=null DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus" \
+  strace -f -qq -e trace=openat -o "$work/trace.txt" "$work/prog/tarvisk" >"$work/out.txt" 2>&1 &
+app=$!
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvisk$' 2>/dev/null | head -n 1)
+opened_ms=$((($(date +%s%N) - started) / 1000000))
+check "the window opens within 3 s (${opened_ms} ms)" test -n "$window" -a "$opened_ms" -le 3000
+[ -n "$window" ] || { finish; exit 1; }
+program=$(pgrep -P "$app")
+sleep 0.5
+rss_start=$(rss VmRSS)
+read -r wx wy < <(xwininfo -id "$window" | awk '
+  /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
+press() { # x, y in client pixels
+  timeout 10 xdotool mousemove --sync $((wx + $1)) $((wy + $2)) click 1
+  sleep 0.3
+}
+
+# In loop mode each press replaces the last: G (FIFO), D (/dev/zero), A
+# (folder), E (4 GB header), E2 (random bytes), round after round.
+for _ in $(seq 5); do
+  press 329 104; press 49 106; press 50 193; press 52 280; press 325 283
+done
+tried() { local note; for note in G D A E E2; do opened "$hostile/$note.wav" || return 1; done; }
+check "every bad note was tried" tried
+check "it survives them" alive
+press 327 193 # H, the good note
+check "the good note plays after the bad ones" opened "$hostile/H.wav"
+hwm=$(rss VmHWM)
+check "memory stays within 150 MB of its start ($(((hwm - rss_start) / 1024)) MB)" \
+  test $((hwm - rss_start)) -lt $((150 * 1024))
+
+read -r left right top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ',')
+timeout 10 xdotool mousemove --sync $((wx + 384 + right - 10)) $((wy - top / 2)) click 1
+closed() { for _ in $(seq 100); do alive || return 0; sleep 0.1; done; return 1; }
+check "the close box ends it" closed
+stop_installed # strace, and anything the program left behind
+check "nothing printed" test ! -s "$work/out.txt"
+finish
