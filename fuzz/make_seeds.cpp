@@ -53,7 +53,7 @@ int main(int argc, char** argv)
             sf_command(nullptr, SFC_GET_FORMAT_SUBTYPE, &subtype, sizeof(subtype));
             const int format = major.format | subtype.format;
             const std::string stem = std::string(argv[1]) + "/" + std::to_string(major.format >> 16) + "-" +
-                                     std::to_string(subtype.format) + ".";
+                std::to_string(subtype.format) + ".";
             written += WriteSeed(stem + major.extension, format, 1);
             if ((major.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV && s < 8)
                 written += WriteSeed(stem + "stereo." + major.extension, format, 2);

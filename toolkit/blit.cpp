@@ -5,8 +5,8 @@
 
 namespace tk {
 
-bool CopyRect(const PixelView& dest, int x, int y, int width, int height, const PixelView& src,
-              int src_x, int src_y)
+bool CopyRect(const PixelView& dest, int x, int y, int width, int height, const PixelView& src, int src_x,
+              int src_y)
 {
     if (!dest.pixels || !src.pixels || width <= 0 || height <= 0)
         return false;

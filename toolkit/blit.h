@@ -14,7 +14,7 @@ struct PixelView {
 
 // Copies width x height pixels from src (src_x, src_y) to dest (x, y).
 // Returns false when nothing could be copied.
-bool CopyRect(const PixelView& dest, int x, int y, int width, int height, const PixelView& src,
-              int src_x, int src_y);
+bool CopyRect(const PixelView& dest, int x, int y, int width, int height, const PixelView& src, int src_x,
+              int src_y);
 
 } // namespace tk

@@ -14,8 +14,7 @@ public:
 };
 
 // Runs one statement of an error-tolerant procedure; its failure is swallowed.
-template <class Statement>
-void ResumeNext(Statement&& statement) noexcept
+template <class Statement> void ResumeNext(Statement&& statement) noexcept
 {
     try {
         statement();

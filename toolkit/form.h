@@ -21,8 +21,8 @@ public:
     virtual ~FormEvents() = default;
     virtual void Load() = 0;
     virtual void Unload(std::int16_t& cancel) = 0;
-    virtual void MouseDown(ControlId id, std::int16_t index, std::int16_t button,
-                           std::int16_t shift, float x, float y) = 0;
+    virtual void MouseDown(ControlId id, std::int16_t index, std::int16_t button, std::int16_t shift, float x,
+                           float y) = 0;
     // A combo box entry selected, or a button activated.
     virtual void Click(ControlId id) = 0;
     virtual void TimerFired(ControlId id) = 0;
@@ -30,11 +30,9 @@ public:
 
 // A form's controls of one kind by id. Asking for an id of another kind is
 // an error, as for a property the control does not have.
-template <class Control>
-class ControlMap {
+template <class Control> class ControlMap {
 public:
-    template <class Derived>
-    Derived& Add(ControlId id, std::unique_ptr<Derived> control)
+    template <class Derived> Derived& Add(ControlId id, std::unique_ptr<Derived> control)
     {
         Derived& added = *control;
         controls_[id] = std::move(control);
@@ -106,8 +104,7 @@ protected:
     virtual void ShowWindow() = 0;
     // Ends the controls, as a backend must before its window goes.
     void DestroyControls();
-    template <class Control>
-    Control& Touch(const ControlMap<Control>& controls, ControlId id)
+    template <class Control> Control& Touch(const ControlMap<Control>& controls, ControlId id)
     {
         Load();
         return controls.At(id);

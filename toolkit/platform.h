@@ -36,8 +36,8 @@ class Gdi {
 public:
     virtual ~Gdi() = default;
     // Block transfer between two retained images; non-zero on success.
-    virtual int BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x,
-                       int src_y, std::uint32_t rop) = 0;
+    virtual int BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x, int src_y,
+                       std::uint32_t rop) = 0;
 };
 
 inline constexpr unsigned SND_ASYNC = 0x0001;

@@ -9,13 +9,10 @@ Hdc RetainedImages::Add(const void* image, std::function<PixelView()> pixels)
     return hdc;
 }
 
-void RetainedImages::Remove(Hdc hdc)
-{
-    live_.erase(hdc);
-}
+void RetainedImages::Remove(Hdc hdc) { live_.erase(hdc); }
 
-int RetainedImages::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x,
-                           int src_y, std::uint32_t rop)
+int RetainedImages::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x, int src_y,
+                           std::uint32_t rop)
 {
     const auto to = live_.find(dest);
     const auto from = live_.find(src);

@@ -9,8 +9,9 @@ namespace tk {
 
 class TimerBase : public Timer {
 public:
-    explicit TimerBase(const ControlDesign& design)
-        : enabled_(design.enabled), interval_(design.interval_ms) {}
+    explicit TimerBase(const ControlDesign& design) : enabled_(design.enabled), interval_(design.interval_ms)
+    {
+    }
 
     bool Enabled() const final { return enabled_; }
     void SetEnabled(bool enabled) final;

@@ -10,9 +10,6 @@ inline constexpr int kTwipsPerPixel = 15;
 // finite or lies beyond a 32-bit pixel coordinate.
 int PixelsFromTwips(float twips);
 
-inline float TwipsFromPixels(int pixels)
-{
-    return static_cast<float>(pixels) * kTwipsPerPixel;
-}
+inline float TwipsFromPixels(int pixels) { return static_cast<float>(pixels) * kTwipsPerPixel; }
 
 } // namespace tk

@@ -32,8 +32,7 @@ class PlayModes {
 public:
     PlayModes(Globals& globals, PlayModeActions& actions) : g_(globals), act_(actions) {}
 
-    void Picture1_MouseDown(std::int16_t index, std::int16_t button, std::int16_t shift, float x,
-                            float y);
+    void Picture1_MouseDown(std::int16_t index, std::int16_t button, std::int16_t shift, float x, float y);
     void Picture2_MouseDown(std::int16_t button, std::int16_t shift, float x, float y);
     // selected_text: the text of the entry selected in the sound-set list.
     void cboSound_Click(std::string_view selected_text);

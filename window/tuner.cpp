@@ -52,13 +52,9 @@ void Tuner::Form_Unload(std::int16_t&)
     g_.LoopMode = 0;
 }
 
-void Tuner::Command1_Click()
-{
-    platform_.process.EndAtOnce();
-}
+void Tuner::Command1_Click() { platform_.process.EndAtOnce(); }
 
-void Tuner::Picture1_MouseDown(std::int16_t index, std::int16_t button, std::int16_t shift,
-                               float x, float y)
+void Tuner::Picture1_MouseDown(std::int16_t index, std::int16_t button, std::int16_t shift, float x, float y)
 {
     modes_.Picture1_MouseDown(index, button, shift, x, y);
 }
@@ -68,28 +64,16 @@ void Tuner::Picture2_MouseDown(std::int16_t button, std::int16_t shift, float x,
     modes_.Picture2_MouseDown(button, shift, x, y);
 }
 
-void Tuner::cboSound_Click()
-{
-    modes_.cboSound_Click(cboSound().Text());
-}
+void Tuner::cboSound_Click() { modes_.cboSound_Click(cboSound().Text()); }
 
-void Tuner::Timer1_Timer()
-{
-    modes_.Timer1_Timer();
-}
+void Tuner::Timer1_Timer() { modes_.Timer1_Timer(); }
 
-void Tuner::Load()
-{
-    Form_Load();
-}
+void Tuner::Load() { Form_Load(); }
 
-void Tuner::Unload(std::int16_t& cancel)
-{
-    Form_Unload(cancel);
-}
+void Tuner::Unload(std::int16_t& cancel) { Form_Unload(cancel); }
 
-void Tuner::MouseDown(tk::ControlId id, std::int16_t index, std::int16_t button,
-                      std::int16_t shift, float x, float y)
+void Tuner::MouseDown(tk::ControlId id, std::int16_t index, std::int16_t button, std::int16_t shift, float x,
+                      float y)
 {
     if (id == ctl::Picture2)
         Picture2_MouseDown(button, shift, x, y);
@@ -118,19 +102,10 @@ void Tuner::Paint(int target, Canvas canvas)
     PaintFromCanvas(platform_.gdi, &box, &from);
 }
 
-void Tuner::PlayOnce(const std::string& path)
-{
-    PlayWavOnce(platform_.sound, path);
-}
+void Tuner::PlayOnce(const std::string& path) { PlayWavOnce(platform_.sound, path); }
 
-void Tuner::PlayLooped(const std::string& path)
-{
-    PlayWavLoop(platform_.sound, path);
-}
+void Tuner::PlayLooped(const std::string& path) { PlayWavLoop(platform_.sound, path); }
 
-void Tuner::SetTimer(bool on)
-{
-    Timer1().SetEnabled(on);
-}
+void Tuner::SetTimer(bool on) { Timer1().SetEnabled(on); }
 
 } // namespace tarvisk

@@ -31,8 +31,7 @@ public:
     void Form_Load();
     void Form_Unload(std::int16_t& cancel);
     void Command1_Click();
-    void Picture1_MouseDown(std::int16_t index, std::int16_t button, std::int16_t shift, float x,
-                            float y);
+    void Picture1_MouseDown(std::int16_t index, std::int16_t button, std::int16_t shift, float x, float y);
     void Picture2_MouseDown(std::int16_t button, std::int16_t shift, float x, float y);
     void cboSound_Click();
     void Timer1_Timer();
@@ -44,8 +43,8 @@ private:
     // tk::FormEvents
     void Load() override;
     void Unload(std::int16_t& cancel) override;
-    void MouseDown(tk::ControlId id, std::int16_t index, std::int16_t button, std::int16_t shift,
-                   float x, float y) override;
+    void MouseDown(tk::ControlId id, std::int16_t index, std::int16_t button, std::int16_t shift, float x,
+                   float y) override;
     void Click(tk::ControlId id) override;
     void TimerFired(tk::ControlId id) override;
 

@@ -187,13 +187,13 @@ int main(int argc, char** argv)
             // before the press, since its time in the recording is only known
             // to the sink's buffering.
             const std::size_t from = click > static_cast<std::size_t>(0.05 * rate)
-                                         ? click - static_cast<std::size_t>(0.05 * rate)
-                                         : 1;
+                ? click - static_cast<std::size_t>(0.05 * rate)
+                : 1;
             transitions.emplace_back(from, start + 3);
             for (std::size_t i = from; i < start + 3 && i < frames; ++i)
                 for (int c = 0; c < 2; ++c)
-                    transition_step = std::max<double>(
-                        transition_step, std::fabs(stereo[2 * i + c] - stereo[2 * i - 2 + c]));
+                    transition_step = std::max<double>(transition_step,
+                                                       std::fabs(stereo[2 * i + c] - stereo[2 * i - 2 + c]));
         }
         if (e.kind == "pitch") {
             const auto from = start + static_cast<std::size_t>(0.3 * rate);
@@ -227,8 +227,7 @@ int main(int argc, char** argv)
 
     for (const auto& [kind, values] : latency_ms)
         std::printf("latency %-5s (press to sound): median %.1f ms, max %.1f ms, %zu presses\n", kind.c_str(),
-                    Median(values),
-                    *std::max_element(values.begin(), values.end()), values.size());
+                    Median(values), *std::max_element(values.begin(), values.end()), values.size());
     std::printf("largest step: at transitions %.4f, the tones' own %.4f (full scale 1.0)\n", transition_step,
                 own_step);
     return 0;

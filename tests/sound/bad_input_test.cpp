@@ -71,8 +71,9 @@ void PatchedWav(const fs::path& path, const std::function<void(std::vector<char>
 // body) says `value`.
 void PatchedAdpcm(const fs::path& path, int encoding, std::size_t offset, std::uint16_t value)
 {
-    PatchedWav(path, [&](std::vector<char>& b) { Put16(b, Find(b, "fmt ") + 8 + offset, value); },
-               SF_FORMAT_WAV | encoding);
+    PatchedWav(
+        path, [&](std::vector<char>& b) { Put16(b, Find(b, "fmt ") + 8 + offset, value); },
+        SF_FORMAT_WAV | encoding);
 }
 
 struct BadFile {
@@ -106,7 +107,9 @@ const BadFile kBadFiles[] = {
      },
      true},
     {"ZeroSampleRate",
-     [](const fs::path& p) { PatchedWav(p, [](std::vector<char>& b) { Put32(b, Find(b, "fmt ") + 12, 0); }); },
+     [](const fs::path& p) {
+         PatchedWav(p, [](std::vector<char>& b) { Put32(b, Find(b, "fmt ") + 12, 0); });
+     },
      true},
     {"AbsurdSampleRate",
      [](const fs::path& p) {
@@ -114,7 +117,9 @@ const BadFile kBadFiles[] = {
      },
      true},
     {"AbsurdChannelCount",
-     [](const fs::path& p) { PatchedWav(p, [](std::vector<char>& b) { Put16(b, Find(b, "fmt ") + 10, 65535); }); },
+     [](const fs::path& p) {
+         PatchedWav(p, [](std::vector<char>& b) { Put16(b, Find(b, "fmt ") + 10, 65535); });
+     },
      true},
     {"LongerThanFiveMinutes",
      [](const fs::path& p) {
@@ -131,19 +136,21 @@ const BadFile kBadFiles[] = {
      [](const fs::path& p) { PatchedAdpcm(p, SF_FORMAT_MS_ADPCM, 12, 6); }, true},
     {"MsAdpcmSamplesPerBlockBeyondTheBlock",
      [](const fs::path& p) { PatchedAdpcm(p, SF_FORMAT_MS_ADPCM, 18, 0xFFFF); }, true},
-    {"MsAdpcmMonoBlocksClaimedStereo",
-     [](const fs::path& p) { PatchedAdpcm(p, SF_FORMAT_MS_ADPCM, 2, 2); }, true},
+    {"MsAdpcmMonoBlocksClaimedStereo", [](const fs::path& p) { PatchedAdpcm(p, SF_FORMAT_MS_ADPCM, 2, 2); },
+     true},
     {"MsAdpcmDataClaimsGigabytes",
      [](const fs::path& p) {
-         PatchedWav(p, [](std::vector<char>& b) { Put32(b, Find(b, "data") + 4, 0xFFFFFF00u); },
-                    SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM);
+         PatchedWav(
+             p, [](std::vector<char>& b) { Put32(b, Find(b, "data") + 4, 0xFFFFFF00u); },
+             SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM);
      },
      false},
     // Found by fuzzing: libsndfile's NMS ADPCM decoder writes past its block
     // on a file cut short, so that encoding is refused.
     {"NmsAdpcmCutShort",
      [](const fs::path& p) {
-         PatchedWav(p, [](std::vector<char>& b) { b.resize(b.size() - 7); }, SF_FORMAT_WAV | SF_FORMAT_NMS_ADPCM_32);
+         PatchedWav(
+             p, [](std::vector<char>& b) { b.resize(b.size() - 7); }, SF_FORMAT_WAV | SF_FORMAT_NMS_ADPCM_32);
      },
      true},
     // Found by fuzzing: libsndfile leaks on an Ogg stream with broken
@@ -233,7 +240,9 @@ TEST_P(BadInput, PlaysOnWithoutHarm)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, BadInput, ::testing::ValuesIn(kBadFiles),
-                         [](const ::testing::TestParamInfo<BadFile>& row) { return std::string(row.param.name); });
+                         [](const ::testing::TestParamInfo<BadFile>& row) {
+                             return std::string(row.param.name);
+                         });
 
 TEST(DecodeFile, TrustsNoLengthClaimedByTheHeader)
 {

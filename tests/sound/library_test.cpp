@@ -9,8 +9,7 @@ namespace {
 
 TEST(NoteFiles, RunFromTheHighEStringToTheLowE)
 {
-    const std::array<std::string_view, 6> expected = {"E2.wav", "H.wav", "G.wav",
-                                                      "D.wav", "A.wav", "E.wav"};
+    const std::array<std::string_view, 6> expected = {"E2.wav", "H.wav", "G.wav", "D.wav", "A.wav", "E.wav"};
     EXPECT_EQ(NoteFiles, expected);
 }
 

@@ -24,9 +24,9 @@ ProbeRun RunProbe(const std::string& environment, const std::string& arguments)
     const auto out = dir.path() / "out";
     const auto err = dir.path() / "err";
     // The caller's environment is cleared of what the case sets itself.
-    const std::string command = "env -u ALSOFT_CONF -u ALSOFT_LOGLEVEL -u ALSOFT_DRIVERS " + environment + " \"" +
-                                TARVISK_SOUND_PROBE + "\" " + arguments + " >\"" + out.string() + "\" 2>\"" +
-                                err.string() + "\"";
+    const std::string command = "env -u ALSOFT_CONF -u ALSOFT_LOGLEVEL -u ALSOFT_DRIVERS " + environment +
+        " \"" + TARVISK_SOUND_PROBE + "\" " + arguments + " >\"" + out.string() + "\" 2>\"" + err.string() +
+        "\"";
     ProbeRun run;
     const int status = std::system(command.c_str());
     run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -44,13 +44,14 @@ protected:
     // Pitch and loudness of the left channel over [from, from + length) seconds.
     double PitchAt(const std::vector<float>& out, double from, double length)
     {
-        const auto left = Left(out, static_cast<std::size_t>(from * kRate),
-                               static_cast<std::size_t>(length * kRate));
+        const auto left =
+            Left(out, static_cast<std::size_t>(from * kRate), static_cast<std::size_t>(length * kRate));
         return PitchOf(left, kRate);
     }
     double RmsAt(const std::vector<float>& out, double from, double length)
     {
-        return Rms(Left(out, static_cast<std::size_t>(from * kRate), static_cast<std::size_t>(length * kRate)));
+        return Rms(
+            Left(out, static_cast<std::size_t>(from * kRate), static_cast<std::size_t>(length * kRate)));
     }
 
     TempDir dir_;
@@ -219,8 +220,10 @@ TEST_P(EveryReplacement, FadesTheOldSoundOutBeforeTheNewOneStartsUntouched)
     if (file == "E.wav" || file == "A.wav")
         for (std::size_t i = 0; i < expected.size(); ++i)
             expected[i] = static_cast<float>(
-                std::lround(kLevel * 32767.0 * std::sin(2.0 * std::numbers::pi * (file == "E.wav" ? 659.26 : 440.0) *
-                                                        static_cast<double>(i) / kRate)) / 32768.0);
+                std::lround(kLevel * 32767.0 *
+                            std::sin(2.0 * std::numbers::pi * (file == "E.wav" ? 659.26 : 440.0) *
+                                     static_cast<double>(i) / kRate)) /
+                32768.0);
     if (file.empty() && (r.flags & tk::SND_NODEFAULT) == 0) {
         const auto alert = tk::openal::MakeFallbackAlert(kRate);
         for (std::size_t i = 0; i < expected.size(); ++i)

@@ -67,10 +67,9 @@ void WritePcm16(const fs::path& path, int channels, int rate, const std::vector<
 void WriteSine(const fs::path& path, double hz, double seconds, int rate, int format, int channels,
                double level)
 {
-    WriteWav(path, format, channels, rate, static_cast<std::size_t>(seconds * rate),
-             [&](std::size_t i, int) {
-                 return level * std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(i) / rate);
-             });
+    WriteWav(path, format, channels, rate, static_cast<std::size_t>(seconds * rate), [&](std::size_t i, int) {
+        return level * std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(i) / rate);
+    });
 }
 
 std::vector<float> Left(const std::vector<float>& stereo, std::size_t first, std::size_t count)
@@ -91,9 +90,6 @@ double Rms(std::span<const float> x)
     return std::sqrt(sum / static_cast<double>(x.size()));
 }
 
-double PitchOf(std::span<const float> x, double rate)
-{
-    return tunes::MeasurePitch(x, rate).value_or(0.0);
-}
+double PitchOf(std::span<const float> x, double rate) { return tunes::MeasurePitch(x, rate).value_or(0.0); }
 
 } // namespace tarvisk::sound_test

@@ -22,15 +22,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-double Cents(double hz, double target)
-{
-    return 1200.0 * std::log2(hz / target);
-}
+double Cents(double hz, double target) { return 1200.0 * std::log2(hz / target); }
 
 TEST(ParseNote, ReadsLetterAccidentalAndOctave)
 {
     const std::pair<const char*, int> cases[] = {
-        {"E2", 40}, {"A2", 45}, {"D3", 50}, {"G3", 55}, {"B3", 59}, {"H3", 59}, {"E4", 64},
+        {"E2", 40}, {"A2", 45}, {"D3", 50},  {"G3", 55},  {"B3", 59},  {"H3", 59}, {"E4", 64},
         {"A4", 69}, {"C4", 60}, {"F#3", 54}, {"Bb1", 34}, {"Cb4", 59}, {"d2", 38},
     };
     for (const auto& [name, midi] : cases)
@@ -76,7 +73,8 @@ std::vector<float> Sine(double hz, double seconds, double rate, double level = 0
 {
     std::vector<float> x(static_cast<std::size_t>(seconds * rate));
     for (std::size_t i = 0; i < x.size(); ++i)
-        x[i] = static_cast<float>(level * std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(i) / rate));
+        x[i] =
+            static_cast<float>(level * std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(i) / rate));
     return x;
 }
 
@@ -219,9 +217,11 @@ TEST_F(GeneratedLibrary, CheckKnowsEachSetsTuningAndFlagsWhatIsMissingBrokenOrOf
 {
     std::ostringstream good;
     EXPECT_TRUE(CheckLibrary(dir_->path(), 440.0, good)) << good.str();
-    EXPECT_NE(good.str().find("8 sets, 48 note files, 0 missing or unreadable, 0 off pitch"), std::string::npos)
+    EXPECT_NE(good.str().find("8 sets, 48 note files, 0 missing or unreadable, 0 off pitch"),
+              std::string::npos)
         << good.str();
-    EXPECT_NE(good.str().find("E.wav: ok, WAV (Microsoft), Signed 16 bit PCM, mono, 44100 Hz"), std::string::npos);
+    EXPECT_NE(good.str().find("E.wav: ok, WAV (Microsoft), Signed 16 bit PCM, mono, 44100 Hz"),
+              std::string::npos);
     EXPECT_NE(good.str().find("[Drop D] D2 A2 D3 G3 B3 E4\n"), std::string::npos) << good.str();
 
     sound_test::TempDir broken;
@@ -243,7 +243,8 @@ TEST_F(GeneratedLibrary, CheckKnowsEachSetsTuningAndFlagsWhatIsMissingBrokenOrOf
     EXPECT_NE(text.find("[Mine]\n"), std::string::npos) << text;
     EXPECT_NE(text.find("nearest D2 "), std::string::npos) << text;
     EXPECT_NE(text.find("Hz, D2 +200.000 cents OFF\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("9 sets, 54 note files, 3 missing or unreadable, 1 off pitch"), std::string::npos) << text;
+    EXPECT_NE(text.find("9 sets, 54 note files, 3 missing or unreadable, 1 off pitch"), std::string::npos)
+        << text;
 }
 
 TEST(GenerateLibrary, MakesEveryNoteExactFromBaroquePitchToTheHighOrgans)
@@ -284,7 +285,8 @@ TEST(GenerateLibrary, AddsOneNamedSetInTheGivenTuning)
 
 int RunTool(const std::string& arguments)
 {
-    const std::string command = std::string("\"") + TARVISK_TUNES_TOOL + "\" " + arguments + " >/dev/null 2>&1";
+    const std::string command =
+        std::string("\"") + TARVISK_TUNES_TOOL + "\" " + arguments + " >/dev/null 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -19,10 +19,7 @@ struct PathCase {
     std::string after;
 };
 
-void PrintTo(const PathCase& row, std::ostream* os)
-{
-    *os << '"' << row.before << '"';
-}
+void PrintTo(const PathCase& row, std::ostream* os) { *os << '"' << row.before << '"'; }
 
 class AddBackslashTable : public testing::TestWithParam<PathCase> {};
 
@@ -59,8 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
                     PathCase{"TwoTrailingBackslashes", "a\\\\", ""},
                     PathCase{"Folder", "C:\\Tools\\Tuning\\Tunes\\Acoustic", "Acoustic"},
                     PathCase{"File", "C:\\Tools\\Tuning\\Tunes\\Acoustic\\E.wav", "E.wav"},
-                    PathCase{"NoBackslash", "Acoustic", "Acoustic"},
-                    PathCase{"ForwardSlash", "a/b", "a/b"}),
+                    PathCase{"NoBackslash", "Acoustic", "Acoustic"}, PathCase{"ForwardSlash", "a/b", "a/b"}),
     [](const auto& row) { return row.param.name; });
 
 // A window with free floating-point geometry that records every move.
@@ -152,8 +148,7 @@ TEST(CenterForm, TooTallOrTooWideWindowIsClampedToZeroAndKeepsItsSize)
     EXPECT_EQ(window.Left(), 0);
     EXPECT_EQ(window.Width(), 20000);
     EXPECT_EQ(window.Height(), 20000);
-    EXPECT_EQ(window.moves,
-              (std::vector<std::string>{"top=-6940", "left=-5200", "top=0", "left=0"}));
+    EXPECT_EQ(window.moves, (std::vector<std::string>{"top=-6940", "left=-5200", "top=0", "left=0"}));
 }
 
 TEST(CenterForm, FloatingPointFaultsAbandonTheRest)

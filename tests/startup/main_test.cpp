@@ -19,7 +19,7 @@ protected:
     Startup() : program_(mem_.Get())
     {
         mem_.folders["C:\\Tools\\Tuning\\Tunes\\"] = {"C:\\Tools\\Tuning\\Tunes\\Acoustic",
-                                                       "C:\\Tools\\Tuning\\Tunes\\Electric"};
+                                                      "C:\\Tools\\Tuning\\Tunes\\Electric"};
     }
 
     // Position of the first log entry that starts with prefix.

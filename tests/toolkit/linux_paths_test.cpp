@@ -49,8 +49,9 @@ class FolderListing : public testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = fs::temp_directory_path() / ("tarvisk-listing-" + std::to_string(getpid()) + "-" +
-                                             testing::UnitTest::GetInstance()->current_test_info()->name());
+        root_ = fs::temp_directory_path() /
+            ("tarvisk-listing-" + std::to_string(getpid()) + "-" +
+             testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root_);
         fs::create_directories(root_);
     }
@@ -88,14 +89,17 @@ TEST_F(FolderListing, HiddenFoldersAreLeftOut)
 
 TEST_F(FolderListing, NonAsciiNamesAndCaseTwinsKeepTheirExactBytes)
 {
-    Folder("\xC3\x9C" "bung"); // Übung
+    Folder("\xC3\x9C"
+           "bung"); // Übung
     Folder("nylon");
     Folder("Nylon");
     auto names = Names();
     ASSERT_EQ(names.size(), 3u);
     EXPECT_EQ(names[0], "Nylon"); // exact bytes break the tie
     EXPECT_EQ(names[1], "nylon");
-    EXPECT_EQ(names[2], "\xC3\x9C" "bung");
+    EXPECT_EQ(names[2],
+              "\xC3\x9C"
+              "bung");
 }
 
 TEST_F(FolderListing, NamesThatAreNotUtf8AreLeftOut)
@@ -164,17 +168,24 @@ TEST_F(FolderListing, OrderIsTheSameUnderAnyLocale)
 {
     const fs::path locales = root_ / ".locales";
     fs::create_directory(locales);
-    const std::string make = "localedef -i tr_TR -f ISO-8859-9 '" + (locales / "tr").string() + "' >/dev/null 2>&1";
+    const std::string make =
+        "localedef -i tr_TR -f ISO-8859-9 '" + (locales / "tr").string() + "' >/dev/null 2>&1";
     if (std::system(make.c_str()) != 0 || !fs::exists(locales / "tr"))
         GTEST_SKIP() << "localedef cannot make a Turkish locale";
-    for (const char* name : {"zither", "Ibanez", "acoustic", "\xE2\x82\xAC" "uro", "\xD8\xA7"})
+    for (const char* name : {"zither", "Ibanez", "acoustic",
+                             "\xE2\x82\xAC"
+                             "uro",
+                             "\xD8\xA7"})
         Folder(name);
     setenv("LOCPATH", locales.c_str(), 1);
     ASSERT_NE(std::setlocale(LC_ALL, "tr"), nullptr);
     const auto names = Names();
     std::setlocale(LC_ALL, "C");
     unsetenv("LOCPATH");
-    EXPECT_EQ(names, (std::vector<std::string>{"acoustic", "Ibanez", "zither", "\xD8\xA7", "\xE2\x82\xAC" "uro"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"acoustic", "Ibanez", "zither", "\xD8\xA7",
+                                        "\xE2\x82\xAC"
+                                        "uro"}));
 }
 
 } // namespace

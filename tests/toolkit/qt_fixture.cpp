@@ -15,17 +15,13 @@ namespace {
 tk::qt::QtPlatform* the_platform = nullptr;
 }
 
-tk::qt::QtPlatform& Qt()
-{
-    return *the_platform;
-}
+tk::qt::QtPlatform& Qt() { return *the_platform; }
 
-QtWindowTest::QtWindowTest()
-    : platform_{process_, Qt().screen, Qt(), sound_, Qt()}, program_(platform_)
+QtWindowTest::QtWindowTest() : platform_{process_, Qt().screen, Qt(), sound_, Qt()}, program_(platform_)
 {
     folder_ = fs::temp_directory_path() /
-              ("tarvisk-qt-" + std::to_string(getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ("tarvisk-qt-" + std::to_string(getpid()) + "-" +
+         ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     process_.folder = *tk::linux_paths::FromNative(folder_.string());
@@ -45,15 +41,9 @@ void QtWindowTest::MakeLibrary(const std::vector<std::string>& sets)
         fs::create_directories(folder_ / "Tunes" / set);
 }
 
-void QtWindowTest::Start()
-{
-    Main(program_);
-}
+void QtWindowTest::Start() { Main(program_); }
 
-QImage QtWindowTest::Grab()
-{
-    return Form().Window().grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+QImage QtWindowTest::Grab() { return Form().Window().grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 QRect QtWindowTest::Rect(tk::ControlId id)
 {

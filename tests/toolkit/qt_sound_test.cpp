@@ -24,10 +24,7 @@ constexpr double kStrings[] = {329.63, 246.94, 196.00, 146.83, 110.00, 82.41};
 constexpr double kResetHz = 1000.0;
 constexpr double kNoteSeconds = 0.5;
 
-double Cents(double measured, double expected)
-{
-    return 1200.0 * std::log2(measured / expected);
-}
+double Cents(double measured, double expected) { return 1200.0 * std::log2(measured / expected); }
 
 class TunerHeard : public QtWindowTest {
 protected:
@@ -60,8 +57,9 @@ protected:
         const double periods = std::round(hz * seconds);
         const auto frames = static_cast<std::size_t>(std::lround(periods * kRate / hz));
         const double step = 2.0 * M_PI * periods / static_cast<double>(frames);
-        sound_test::WriteWav(path, 0x010006 /* WAV, float */, 1, kRate, frames,
-                             [&](std::size_t n, int) { return 0.5 * std::sin(step * static_cast<double>(n)); });
+        sound_test::WriteWav(path, 0x010006 /* WAV, float */, 1, kRate, frames, [&](std::size_t n, int) {
+            return 0.5 * std::sin(step * static_cast<double>(n));
+        });
     }
 
     // What sounds over the next stretch of time.
@@ -113,7 +111,10 @@ protected:
         emit combo->activated(index);
     }
     bool Lit(int i) { return Differences(Grab(), Art(tk::ImageId::LitArtwork), Rect(ctl::Picture1(i))) == 0; }
-    bool Unlit(int i) { return Differences(Grab(), Art(tk::ImageId::UnlitArtwork), Rect(ctl::Picture1(i))) == 0; }
+    bool Unlit(int i)
+    {
+        return Differences(Grab(), Art(tk::ImageId::UnlitArtwork), Rect(ctl::Picture1(i))) == 0;
+    }
     void SkipTheChord() { Hear(0.3); }
 
     std::unique_ptr<tk::openal::OpenAlSoundOutput> output_;

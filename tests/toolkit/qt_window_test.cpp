@@ -151,7 +151,8 @@ TEST_F(WindowPixels, SwitchingTheRunningTimerOnAgainRestartsItsSecond)
     std::vector<bool> states;
     auto watch = timer->bindableActive().addNotifier([&] { states.push_back(timer->isActive()); });
     Press(Rect(ctl::Picture1(3)).center());
-    EXPECT_EQ(states, (std::vector<bool>{false, true})) << "the light stays a full second after the latest press";
+    EXPECT_EQ(states, (std::vector<bool>{false, true}))
+        << "the light stays a full second after the latest press";
     EXPECT_EQ(timer->interval(), 1000);
 }
 

@@ -29,8 +29,8 @@ protected:
     void SetUp() override
     {
         runtime_ = fs::temp_directory_path() /
-                   ("tarvisk-instance-" + std::to_string(getpid()) + "-" +
-                    testing::UnitTest::GetInstance()->current_test_info()->name());
+            ("tarvisk-instance-" + std::to_string(getpid()) + "-" +
+             testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(runtime_);
         fs::create_directories(runtime_);
         fs::permissions(runtime_, fs::perms::owner_all);
@@ -46,8 +46,7 @@ protected:
 
     pid_t Start()
     {
-        std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen",
-                                        "XDG_RUNTIME_DIR=" + runtime_.string(),
+        std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + runtime_.string(),
                                         "ALSOFT_DRIVERS=null", "HOME=" + runtime_.string()};
         std::vector<char*> envp;
         for (auto& e : env)

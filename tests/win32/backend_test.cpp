@@ -41,16 +41,12 @@ protected:
         // test starts with a fresh loop.
         form_.reset();
         MSG quit;
-        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
+        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
     }
 
     HWND Window() const { return window_.Handle(); }
     HWND Child(ControlId id) const { return ::GetDlgItem(Window(), kFirstChildId + id); }
-    Win32PictureBox& Box(ControlId id)
-    {
-        return static_cast<Win32PictureBox&>(form_->PictureBoxAt(id));
-    }
+    Win32PictureBox& Box(ControlId id) { return static_cast<Win32PictureBox&>(form_->PictureBoxAt(id)); }
 
     Win32Platform platform_;
     Recorder events_;
@@ -312,10 +308,10 @@ TEST(Win32Paths, FolderOfTheModule)
         const char* path;
         const char* folder;
     };
-    for (const Case& c : {Case{"C:\\tarvisk.exe", "C:\\"},
-                          Case{"C:\\Tools\\Tuning\\tarvisk.exe", "C:\\Tools\\Tuning"},
-                          Case{"\\\\server\\share\\tarvisk.exe", "\\\\server\\share"},
-                          Case{"Z:\\a b\\Tarvisk.EXE", "Z:\\a b"}})
+    for (const Case& c :
+         {Case{"C:\\tarvisk.exe", "C:\\"}, Case{"C:\\Tools\\Tuning\\tarvisk.exe", "C:\\Tools\\Tuning"},
+          Case{"\\\\server\\share\\tarvisk.exe", "\\\\server\\share"},
+          Case{"Z:\\a b\\Tarvisk.EXE", "Z:\\a b"}})
         EXPECT_EQ(FolderOfModulePath(c.path), c.folder) << c.path;
     EXPECT_THROW(FolderOfModulePath("tarvisk.exe"), tk::Error);
 }

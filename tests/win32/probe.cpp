@@ -123,7 +123,8 @@ int Icon(const char* file)
     if (!module)
         return 1;
     HRSRC group = ::FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */);
-    const auto* dir = group ? static_cast<const BYTE*>(::LockResource(::LoadResource(module, group))) : nullptr;
+    const auto* dir =
+        group ? static_cast<const BYTE*>(::LockResource(::LoadResource(module, group))) : nullptr;
     if (!dir)
         return 1;
     const WORD count = *reinterpret_cast<const WORD*>(dir + 4);
@@ -131,7 +132,8 @@ int Icon(const char* file)
         GroupEntry entry;
         std::memcpy(&entry, dir + 6 + i * sizeof(GroupEntry), sizeof entry);
         HRSRC image = ::FindResourceA(module, MAKEINTRESOURCEA(entry.id), MAKEINTRESOURCEA(3) /* RT_ICON */);
-        const auto* bits = image ? static_cast<const BYTE*>(::LockResource(::LoadResource(module, image))) : nullptr;
+        const auto* bits =
+            image ? static_cast<const BYTE*>(::LockResource(::LoadResource(module, image))) : nullptr;
         if (!bits)
             continue;
         BITMAPINFOHEADER header;

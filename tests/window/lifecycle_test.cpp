@@ -50,12 +50,13 @@ TEST_F(Lifecycle, LoadCentresPaintsSetsLoopModeShowsAndThenPlaysTheChord)
     auto log = LogFrom("Form.Create");
     // A 1920 x 1080 screen and a window of 390 x 574 pixels with its frame:
     // top 13770 / 2 - 8610 / 2, left 28800 / 2 - 5850 / 2, in twips.
-    std::vector<std::string> expected = {"Form.Create", "SetPicture picAllOn", "Form.Top 2580", "Form.Left 11475",
-                                         "SetPicture picAllOff", "Refresh Picture2"};
+    std::vector<std::string> expected = {"Form.Create",     "SetPicture picAllOn",  "Form.Top 2580",
+                                         "Form.Left 11475", "SetPicture picAllOff", "Refresh Picture2"};
     for (int i = 0; i <= 5; ++i)
         expected.push_back("Refresh Picture1(" + std::to_string(i) + ")");
-    expected.insert(expected.end(), {"Refresh Picture2", "Form.Show", "DoEvents",
-                                     "sndPlaySoundA C:\\Tools\\Tuning\\Tunes\\Chord.wav 1"});
+    expected.insert(
+        expected.end(),
+        {"Refresh Picture2", "Form.Show", "DoEvents", "sndPlaySoundA C:\\Tools\\Tuning\\Tunes\\Chord.wav 1"});
     ASSERT_GE(log.size(), expected.size());
     EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + static_cast<long>(expected.size())),
               expected);

@@ -27,9 +27,9 @@ protected:
     std::vector<Image> Everything()
     {
         std::vector<Image> all;
-        for (tk::ControlId id : {ctl::picAllOn, ctl::picAllOff, ctl::Picture2, ctl::Picture1(0),
-                                 ctl::Picture1(1), ctl::Picture1(2), ctl::Picture1(3),
-                                 ctl::Picture1(4), ctl::Picture1(5)}) {
+        for (tk::ControlId id :
+             {ctl::picAllOn, ctl::picAllOff, ctl::Picture2, ctl::Picture1(0), ctl::Picture1(1),
+              ctl::Picture1(2), ctl::Picture1(3), ctl::Picture1(4), ctl::Picture1(5)}) {
             all.push_back(Retained(id));
             all.push_back(Shown(id));
         }
@@ -100,8 +100,8 @@ TEST_F(Painting, CanvasWithoutItsArtworkYieldsItsPlainBackground)
     PaintFromCanvas(mem, &tuner.Picture1(0), &empty);
     const Image& shown = mem.form->Box(ctl::Picture1(0)).Shown();
     const std::uint32_t grey = 0xffc0c0c0u;
-    EXPECT_TRUE(std::all_of(shown.pixels.begin(), shown.pixels.end(),
-                            [&](std::uint32_t p) { return p == grey; }));
+    EXPECT_TRUE(
+        std::all_of(shown.pixels.begin(), shown.pixels.end(), [&](std::uint32_t p) { return p == grey; }));
 }
 
 TEST(CopyRect, RectanglesFarOutsideCopyNothingAndDoNotOverflow)
@@ -137,7 +137,7 @@ TEST(PaintRectangles, AllSevenTargetsLieInsideTheCanvasAndDoNotOverlap)
         for (std::size_t b = a + 1; b < targets.size(); ++b) {
             const auto& s = targets[b];
             const bool apart = r.left + r.width <= s.left || s.left + s.width <= r.left ||
-                               r.top + r.height <= s.top || s.top + s.height <= r.top;
+                r.top + r.height <= s.top || s.top + s.height <= r.top;
             EXPECT_TRUE(apart) << a << " and " << b;
         }
     }

@@ -127,8 +127,8 @@ TEST(PlayModesModel, RandomSequencesAgreeWithTheStateTable)
                 modes.Timer1_Timer();
                 model.Fire();
             }
-            const std::string where = "seed " + std::to_string(seed) + " step " +
-                                      std::to_string(step) + " (" + what + ")";
+            const std::string where =
+                "seed " + std::to_string(seed) + " step " + std::to_string(step) + " (" + what + ")";
             ASSERT_EQ(actions.log, model.out) << where;
             ASSERT_EQ(g.LoopMode, model.loop_mode) << where;
             ASSERT_EQ(modes.IsLooping, model.looping ? True : False) << where;

@@ -70,11 +70,21 @@ TEST_P(StateTable, ActionsAndNextState)
     modes.CurrentWav = row.before.current_wav;
 
     switch (row.event) {
-    case Event::PressG: modes.Picture1_MouseDown(2, 1, 0, 10, 10); break;
-    case Event::PressA: modes.Picture1_MouseDown(4, 1, 0, 10, 10); break;
-    case Event::Toggle: modes.Picture2_MouseDown(1, 0, 10, 10); break;
-    case Event::ChooseElectric: modes.cboSound_Click("Electric"); break;
-    case Event::Timer: modes.Timer1_Timer(); break;
+    case Event::PressG:
+        modes.Picture1_MouseDown(2, 1, 0, 10, 10);
+        break;
+    case Event::PressA:
+        modes.Picture1_MouseDown(4, 1, 0, 10, 10);
+        break;
+    case Event::Toggle:
+        modes.Picture2_MouseDown(1, 0, 10, 10);
+        break;
+    case Event::ChooseElectric:
+        modes.cboSound_Click("Electric");
+        break;
+    case Event::Timer:
+        modes.Timer1_Timer();
+        break;
     }
 
     EXPECT_EQ(actions.log, row.actions);
@@ -90,31 +100,54 @@ TEST_P(StateTable, ActionsAndNextState)
 INSTANTIATE_TEST_SUITE_P(
     Rows, StateTable,
     ::testing::Values(
-        Row{"SingleShotPress", {0, False, "", ""}, Event::PressG,
+        Row{"SingleShotPress",
+            {0, False, "", ""},
+            Event::PressG,
             Seq({ClearAll(), One("Picture1(2) on"), One("once " + kG), One("timer on")}),
             {0, False, "", kG}},
-        Row{"LoopIdlePress", {1, False, "", ""}, Event::PressG,
-            Seq({ClearAll(), One("Picture1(2) on"), One("loop " + kG)}), {1, True, kG, kG}},
-        Row{"LoopingPressOther", {1, True, kA, kA}, Event::PressG,
-            Seq({ClearAll(), One("Picture1(2) on"), One("loop " + kG)}), {1, True, kG, kG}},
-        Row{"LoopingPressSame", {1, True, kG, kG}, Event::PressG,
+        Row{"LoopIdlePress",
+            {1, False, "", ""},
+            Event::PressG,
+            Seq({ClearAll(), One("Picture1(2) on"), One("loop " + kG)}),
+            {1, True, kG, kG}},
+        Row{"LoopingPressOther",
+            {1, True, kA, kA},
+            Event::PressG,
+            Seq({ClearAll(), One("Picture1(2) on"), One("loop " + kG)}),
+            {1, True, kG, kG}},
+        Row{"LoopingPressSame",
+            {1, True, kG, kG},
+            Event::PressG,
             Seq({ClearAll(), One("Picture1(2) on"), One("once " + kReset), ClearAll()}),
             {1, False, kG, kG}},
-        Row{"SingleShotToggle", {0, False, kA, kA}, Event::Toggle, One("Picture2 on"),
-            {1, False, kA, kA}},
-        Row{"LoopIdleToggle", {1, False, kA, kA}, Event::Toggle,
-            Seq({One("Picture2 off"), One("once " + kReset), ClearAll()}), {0, False, kA, ""}},
-        Row{"LoopingToggle", {1, True, kA, kA}, Event::Toggle,
-            Seq({One("Picture2 off"), One("once " + kReset), ClearAll()}), {0, False, kA, ""}},
-        Row{"SingleShotSetChosen", {0, False, kG, kG}, Event::ChooseElectric, {},
-            {0, False, kG, kG}},
+        Row{"SingleShotToggle", {0, False, kA, kA}, Event::Toggle, One("Picture2 on"), {1, False, kA, kA}},
+        Row{"LoopIdleToggle",
+            {1, False, kA, kA},
+            Event::Toggle,
+            Seq({One("Picture2 off"), One("once " + kReset), ClearAll()}),
+            {0, False, kA, ""}},
+        Row{"LoopingToggle",
+            {1, True, kA, kA},
+            Event::Toggle,
+            Seq({One("Picture2 off"), One("once " + kReset), ClearAll()}),
+            {0, False, kA, ""}},
+        Row{"SingleShotSetChosen", {0, False, kG, kG}, Event::ChooseElectric, {}, {0, False, kG, kG}},
         Row{"LoopIdleSetChosen", {1, False, kG, kA}, Event::ChooseElectric, {}, {1, False, kG, kA}},
-        Row{"LoopingSetChosen", {1, True, kG, kG}, Event::ChooseElectric,
-            One("loop " + kElectricG), {1, True, kElectricG, kElectricG}},
-        Row{"TimerFired", {0, False, "", kG}, Event::Timer, Seq({ClearAll(), One("timer off")}),
+        Row{"LoopingSetChosen",
+            {1, True, kG, kG},
+            Event::ChooseElectric,
+            One("loop " + kElectricG),
+            {1, True, kElectricG, kElectricG}},
+        Row{"TimerFired",
+            {0, False, "", kG},
+            Event::Timer,
+            Seq({ClearAll(), One("timer off")}),
             {0, False, "", kG}},
-        Row{"TimerFiredWhileLooping", {1, True, kG, kG}, Event::Timer,
-            Seq({ClearAll(), One("timer off")}), {1, True, kG, kG}}),
+        Row{"TimerFiredWhileLooping",
+            {1, True, kG, kG},
+            Event::Timer,
+            Seq({ClearAll(), One("timer off")}),
+            {1, True, kG, kG}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 class PlayModesEdges : public ::testing::Test {
@@ -224,8 +257,9 @@ TEST(PlayModesFailures, PressHandlersSkipFailingStepsAndMoveOn)
     modes.Picture2_MouseDown(1, 0, 0, 0);
     EXPECT_EQ(g.LoopMode, 0);
     modes.Picture1_MouseDown(2, 1, 0, 0, 0);
-    EXPECT_EQ(actions.played, (std::vector<std::string>{"loop " + kTunes + "G.wav", "once " + kReset,
-                                                         "once " + kTunes + "G.wav"}));
+    EXPECT_EQ(
+        actions.played,
+        (std::vector<std::string>{"loop " + kTunes + "G.wav", "once " + kReset, "once " + kTunes + "G.wav"}));
     EXPECT_THROW(modes.Timer1_Timer(), tk::Error);
 }
 

@@ -12,8 +12,9 @@ class RecordingActions final : public PlayModeActions {
 public:
     void Paint(int target, Canvas canvas) override
     {
-        log.push_back((target == kPicture2 ? std::string("Picture2") : "Picture1(" + std::to_string(target) + ")") +
-                      (canvas == Canvas::picAllOn ? " on" : " off"));
+        log.push_back(
+            (target == kPicture2 ? std::string("Picture2") : "Picture1(" + std::to_string(target) + ")") +
+            (canvas == Canvas::picAllOn ? " on" : " off"));
     }
     void PlayOnce(const std::string& path) override { log.push_back("once " + path); }
     void PlayLooped(const std::string& path) override { log.push_back("loop " + path); }

@@ -17,8 +17,9 @@ bool NameLess(const std::string& a, const std::string& b)
     // single-byte locales and keeps "I" apart from "i" in Turkish, and the
     // program runs under the user's locale.
     auto fold = [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); };
-    auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), b.end(),
-                                  [&](char x, char y) { return fold(static_cast<unsigned char>(x)) == fold(static_cast<unsigned char>(y)); });
+    auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) {
+        return fold(static_cast<unsigned char>(x)) == fold(static_cast<unsigned char>(y));
+    });
     if (mismatch.first == a.end() || mismatch.second == b.end()) {
         if (a.size() != b.size())
             return a.size() < b.size();
@@ -34,8 +35,11 @@ bool IsUtf8(const std::string& text)
     std::size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                                                 : (lead >> 3) == 0x1E ? 4 : 0;
+        const std::size_t length = lead < 0x80 ? 1
+            : (lead >> 5) == 0x6               ? 2
+            : (lead >> 4) == 0xE               ? 3
+            : (lead >> 3) == 0x1E              ? 4
+                                               : 0;
         if (length == 0 || i + length > text.size())
             return false;
         std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);

@@ -11,10 +11,7 @@ Image::Image(int w, int h, std::uint32_t fill)
 {
 }
 
-PixelView Image::View()
-{
-    return {pixels.data(), width, height, width};
-}
+PixelView Image::View() { return {pixels.data(), width, height, width}; }
 
 namespace {
 
@@ -58,18 +55,15 @@ Image PatternImage(ImageId id)
 // Picture boxes.
 
 MemoryPictureBox::MemoryPictureBox(MemoryPlatform& owner, const ControlDesign& design)
-    : PictureBoxBase(design), owner_(owner),
-      image_(design.width, design.height, Rgb32(design.back_color)), shown_(image_)
+    : PictureBoxBase(design), owner_(owner), image_(design.width, design.height, Rgb32(design.back_color)),
+      shown_(image_)
 {
     if (design.picture != ImageId::None)
         SetPicture(owner.PictureOf(design.picture));
     SetHdc(owner_.Add(&image_, [this] { return image_.View(); }));
 }
 
-MemoryPictureBox::~MemoryPictureBox()
-{
-    owner_.Remove(hDC());
-}
+MemoryPictureBox::~MemoryPictureBox() { owner_.Remove(hDC()); }
 
 void MemoryPictureBox::Refresh()
 {
@@ -203,10 +197,7 @@ void MemoryForm::CreateControls()
     }
 }
 
-MemoryPictureBox& MemoryForm::Box(ControlId id)
-{
-    return static_cast<MemoryPictureBox&>(PictureBoxAt(id));
-}
+MemoryPictureBox& MemoryForm::Box(ControlId id) { return static_cast<MemoryPictureBox&>(PictureBoxAt(id)); }
 
 void MemoryForm::Press(ControlId id, std::int16_t button, float x, float y)
 {
@@ -215,10 +206,7 @@ void MemoryForm::Press(ControlId id, std::int16_t button, float x, float y)
     Events().MouseDown(id, static_cast<std::int16_t>(c.index), button, 0, x, y);
 }
 
-void MemoryForm::Select(ControlId combo, int index)
-{
-    ComboBoxAt(combo).SetListIndex(index);
-}
+void MemoryForm::Select(ControlId combo, int index) { ComboBoxAt(combo).SetListIndex(index); }
 
 void MemoryForm::Activate(ControlId button)
 {
@@ -243,10 +231,7 @@ bool MemoryForm::Close()
 
 // The platform.
 
-MemoryPlatform::MemoryPlatform()
-    : images(PatternImage), platform_{*this, *this, *this, *this, *this}
-{
-}
+MemoryPlatform::MemoryPlatform() : images(PatternImage), platform_{*this, *this, *this, *this, *this} {}
 
 bool MemoryPlatform::AnotherInstanceRunning()
 {

@@ -26,7 +26,11 @@ struct Image {
 
     Image() = default;
     Image(int w, int h, std::uint32_t fill = 0);
-    std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; }
+    std::uint32_t At(int x, int y) const
+    {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
+    }
     PixelView View();
     friend bool operator==(const Image&, const Image&) = default;
 };
@@ -58,7 +62,9 @@ private:
 class MemoryComboBox final : public ComboBoxBase {
 public:
     MemoryComboBox(MemoryPlatform& owner, const ControlDesign& design, ControlId id, FormEvents& events)
-        : ComboBoxBase(events, id), owner_(owner), design_(design), text_(design.text) {}
+        : ComboBoxBase(events, id), owner_(owner), design_(design), text_(design.text)
+    {
+    }
     void AddItem(const std::string& text) override;
     int ListCount() const override { return static_cast<int>(items_.size()); }
     std::string List(int index) const override;
@@ -91,7 +97,9 @@ private:
 class MemoryTimer final : public TimerBase {
 public:
     MemoryTimer(MemoryPlatform& owner, const ControlDesign& design)
-        : TimerBase(design), owner_(owner), design_(design) {}
+        : TimerBase(design), owner_(owner), design_(design)
+    {
+    }
 
 private:
     void Apply() override;
@@ -134,7 +142,11 @@ private:
     bool closed_ = false;
 };
 
-class MemoryPlatform final : public Process, public Screen, public RetainedImages, public SoundOutput, public Forms {
+class MemoryPlatform final : public Process,
+                             public Screen,
+                             public RetainedImages,
+                             public SoundOutput,
+                             public Forms {
 public:
     MemoryPlatform();
     Platform& Get() { return platform_; }

@@ -23,7 +23,8 @@ using DevicePtr = std::unique_ptr<ALCdevice, DeviceCloser>;
 class ThreadContext {
 public:
     ThreadContext() = default;
-    ThreadContext(ALCdevice* device, const ALCint* attributes) : context_(alcCreateContext(device, attributes))
+    ThreadContext(ALCdevice* device, const ALCint* attributes)
+        : context_(alcCreateContext(device, attributes))
     {
         if (context_ != nullptr && alcSetThreadContext(context_) != ALC_TRUE) {
             alcDestroyContext(context_);
@@ -54,8 +55,7 @@ private:
 };
 
 // One source or buffer name of the current context.
-template <void (*Gen)(ALsizei, ALuint*), void (*Delete)(ALsizei, const ALuint*)>
-class AlName {
+template <void (*Gen)(ALsizei, ALuint*), void (*Delete)(ALsizei, const ALuint*)> class AlName {
 public:
     AlName() = default;
     explicit AlName(ALuint adopted) : name_(adopted) {}

@@ -36,9 +36,15 @@ std::unique_ptr<OpenAlDevice> OpenAlDevice::OpenLoopback(int frequency, int peri
     if (!device ||
         alcIsRenderFormatSupportedSOFT(device.get(), frequency, ALC_STEREO_SOFT, ALC_FLOAT_SOFT) != ALC_TRUE)
         return nullptr;
-    const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT,
-                                 ALC_FLOAT_SOFT, ALC_FREQUENCY, frequency, 0};
-    std::unique_ptr<OpenAlDevice> opened(new OpenAlDevice(std::move(device), true, attributes, period_frames));
+    const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
+                                 ALC_STEREO_SOFT,
+                                 ALC_FORMAT_TYPE_SOFT,
+                                 ALC_FLOAT_SOFT,
+                                 ALC_FREQUENCY,
+                                 frequency,
+                                 0};
+    std::unique_ptr<OpenAlDevice> opened(
+        new OpenAlDevice(std::move(device), true, attributes, period_frames));
     if (!opened->Ready())
         return nullptr;
     return opened;

@@ -62,8 +62,8 @@ private:
     ThreadContext context_;
     Buffer fallback_;
     std::array<Source, 2> sources_;
-    int current_ = 0;     // the source that sounds, or sounds next
-    bool fading_ = false; // the other one is fading, or silent and not yet stopped
+    int current_ = 0;            // the source that sounds, or sounds next
+    bool fading_ = false;        // the other one is fading, or silent and not yet stopped
     std::vector<ALuint> doomed_; // released while a source still held them
     bool loopback_ = false;
     bool can_pause_ = false;

@@ -68,14 +68,8 @@ std::vector<float> OpenAlSoundOutput::Render(std::size_t frames)
     return out;
 }
 
-void OpenAlSoundOutput::WaitUntilSettled()
-{
-    worker_->WaitUntilSettled();
-}
+void OpenAlSoundOutput::WaitUntilSettled() { worker_->WaitUntilSettled(); }
 
-OpenAlSoundOutput::Stats OpenAlSoundOutput::GetStats() const
-{
-    return worker_->GetStats();
-}
+OpenAlSoundOutput::Stats OpenAlSoundOutput::GetStats() const { return worker_->GetStats(); }
 
 } // namespace tk::openal

@@ -49,9 +49,8 @@ inline bool IsRefusedFormat(int sf_format)
 {
     const int major = sf_format & SF_FORMAT_TYPEMASK;
     const int subtype = sf_format & SF_FORMAT_SUBMASK;
-    return (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX) ||
-           subtype == SF_FORMAT_NMS_ADPCM_16 || subtype == SF_FORMAT_NMS_ADPCM_24 ||
-           subtype == SF_FORMAT_NMS_ADPCM_32;
+    return (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX) || subtype == SF_FORMAT_NMS_ADPCM_16 ||
+        subtype == SF_FORMAT_NMS_ADPCM_24 || subtype == SF_FORMAT_NMS_ADPCM_32;
 }
 
 } // namespace tk::openal

@@ -9,10 +9,7 @@ SoundCache::SoundCache(std::size_t budget_bytes, std::function<void(std::uint32_
 {
 }
 
-SoundCache::~SoundCache()
-{
-    Clear();
-}
+SoundCache::~SoundCache() { Clear(); }
 
 std::optional<SoundCache::Entry> SoundCache::Find(const FileStamp& stamp)
 {

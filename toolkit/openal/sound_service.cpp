@@ -8,10 +8,7 @@ namespace tk::openal {
 SoundService::SoundService() = default;
 SoundService::~SoundService() = default;
 
-void SoundService::PrepareProcess()
-{
-    PrepareOpenAlProcess();
-}
+void SoundService::PrepareProcess() { PrepareOpenAlProcess(); }
 
 int SoundService::sndPlaySoundA(const std::string& path, unsigned flags)
 {

@@ -143,7 +143,8 @@ void SoundWorker::EnsureDevice()
         cached_bytes_ = cache_.Bytes();
         return;
     }
-    cache_.Reload([&](const SoundCache::Entry& entry) { return entry.pcm ? device_->Upload(*entry.pcm) : 0u; });
+    cache_.Reload(
+        [&](const SoundCache::Entry& entry) { return entry.pcm ? device_->Upload(*entry.pcm) : 0u; });
 }
 
 void SoundWorker::Handle(const Request& request)
@@ -170,8 +171,8 @@ void SoundWorker::Handle(const Request& request)
             ++decodes_;
             const std::uint32_t buffer = device_->Upload(*pcm);
             if (buffer != 0) {
-                sound = SoundCache::Entry{buffer, pcm->Bytes(), static_cast<double>(pcm->Frames()) / pcm->rate,
-                                          pcm};
+                sound = SoundCache::Entry{buffer, pcm->Bytes(),
+                                          static_cast<double>(pcm->Frames()) / pcm->rate, pcm};
                 cache_.Insert(stamp, *sound, 0);
             }
         }
@@ -199,8 +200,8 @@ void SoundWorker::Start(const SoundCache::Entry& sound, bool loop)
     watch_end_ = !loop && timed_ && device_->CanPause();
     if (watch_end_)
         end_deadline_ = Clock::now() +
-                        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(sound.seconds)) +
-                        kEndSlack;
+            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(sound.seconds)) +
+            kEndSlack;
 }
 
 std::optional<SoundWorker::Clock::time_point> SoundWorker::NextDeadline() const
@@ -224,9 +225,9 @@ void SoundWorker::OnDeadline()
     // A one-shot sound has had time to end: rest the device once it has.
     if (device_->Playing()) {
         end_deadline_ = now +
-                        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
-                            std::max(0.0, current_seconds_ - device_->PlayedSeconds()))) +
-                        kEndSlack;
+            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+                std::max(0.0, current_seconds_ - device_->PlayedSeconds()))) +
+            kEndSlack;
         return;
     }
     watch_end_ = false;

@@ -93,7 +93,7 @@ FileStamp StampFrom(const std::string& path, const struct stat& st)
     stamp.inode = static_cast<std::uint64_t>(st.st_ino);
     stamp.size = static_cast<std::int64_t>(st.st_size);
     stamp.mtime_ns = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 +
-                     static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+        static_cast<std::int64_t>(st.st_mtim.tv_nsec);
     return stamp;
 }
 
@@ -152,9 +152,8 @@ std::optional<FileStamp> StampOf(const std::string& native_path)
     return StampFrom(native_path, st);
 }
 
-DecodeStatus DecodeFile(const std::string& native_path, Pcm& out,
-                        const std::function<bool()>& cancelled, const DecodeLimits& limits,
-                        FileStamp* stamp)
+DecodeStatus DecodeFile(const std::string& native_path, Pcm& out, const std::function<bool()>& cancelled,
+                        const DecodeLimits& limits, FileStamp* stamp)
 {
     out = Pcm{};
     // O_NONBLOCK: a FIFO named like a note must not hang the open.

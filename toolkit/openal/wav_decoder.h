@@ -46,9 +46,8 @@ enum class DecodeStatus { Ok, Missing, NotAFile, Unreadable, Empty, TooLong, Can
 
 // `cancelled` is asked between chunks; a true answer abandons the file.
 // `stamp`, when given, receives the stamp of the file actually read.
-DecodeStatus DecodeFile(const std::string& native_path, Pcm& out,
-                        const std::function<bool()>& cancelled, const DecodeLimits& limits = {},
-                        FileStamp* stamp = nullptr);
+DecodeStatus DecodeFile(const std::string& native_path, Pcm& out, const std::function<bool()>& cancelled,
+                        const DecodeLimits& limits = {}, FileStamp* stamp = nullptr);
 
 // The same decode, of a file's bytes held in memory.
 DecodeStatus DecodeBytes(std::span<const unsigned char> bytes, Pcm& out, const DecodeLimits& limits = {});

@@ -40,7 +40,10 @@ private:
 // is named by the label that names it, and its entry is its value.
 class ComboAccessible final : public QAccessibleWidget {
 public:
-    explicit ComboAccessible(QtComboWidget* combo) : QAccessibleWidget(combo, QAccessible::ComboBox), combo_(combo) {}
+    explicit ComboAccessible(QtComboWidget* combo)
+        : QAccessibleWidget(combo, QAccessible::ComboBox), combo_(combo)
+    {
+    }
 
     QString text(QAccessible::Text t) const override
     {
@@ -72,9 +75,6 @@ QAccessibleInterface* Factory(const QString&, QObject* object)
 
 } // namespace
 
-void InstallAccessibility()
-{
-    QAccessible::installFactory(Factory);
-}
+void InstallAccessibility() { QAccessible::installFactory(Factory); }
 
 } // namespace tk::qt

@@ -88,15 +88,9 @@ QtPictureBox::QtPictureBox(QtForm& form, ControlId id, const ControlDesign& desi
         SetPicture(LoadPicture(design.picture));
 }
 
-QtPictureBox::~QtPictureBox()
-{
-    form_.Platform().Release(hDC());
-}
+QtPictureBox::~QtPictureBox() { form_.Platform().Release(hDC()); }
 
-void QtPictureBox::Refresh()
-{
-    repaint();
-}
+void QtPictureBox::Refresh() { repaint(); }
 
 void QtPictureBox::DrawPicture(const tk::Picture* picture)
 {
@@ -112,10 +106,7 @@ void QtPictureBox::DrawPicture(const tk::Picture* picture)
     update();
 }
 
-void QtPictureBox::PaintedFrom(const QtPictureBox* source)
-{
-    SetLit(source && source->lit_);
-}
+void QtPictureBox::PaintedFrom(const QtPictureBox* source) { SetLit(source && source->lit_); }
 
 void QtPictureBox::SetLit(bool lit)
 {
@@ -183,15 +174,9 @@ QtComboBox::QtComboBox(QtForm& form, ControlId id, const ControlDesign& design, 
     });
 }
 
-QtComboBox::~QtComboBox()
-{
-    QObject::disconnect(activated_);
-}
+QtComboBox::~QtComboBox() { QObject::disconnect(activated_); }
 
-QWidget* QtComboBox::Widget() const
-{
-    return combo_;
-}
+QWidget* QtComboBox::Widget() const { return combo_; }
 
 void QtComboBox::AddItem(const std::string& text)
 {
@@ -207,25 +192,13 @@ void QtComboBox::AddItem(const std::string& text)
     }
 }
 
-int QtComboBox::ListCount() const
-{
-    return combo_->count();
-}
+int QtComboBox::ListCount() const { return combo_->count(); }
 
-std::string QtComboBox::List(int index) const
-{
-    return ToStd(combo_->itemText(index));
-}
+std::string QtComboBox::List(int index) const { return ToStd(combo_->itemText(index)); }
 
-int QtComboBox::ListIndex() const
-{
-    return combo_->currentIndex();
-}
+int QtComboBox::ListIndex() const { return combo_->currentIndex(); }
 
-std::string QtComboBox::Text() const
-{
-    return ToStd(combo_->currentText());
-}
+std::string QtComboBox::Text() const { return ToStd(combo_->currentText()); }
 
 void QtComboBox::Choose(int index)
 {
@@ -239,16 +212,12 @@ QtTimer::QtTimer(QtForm& form, ControlId id, const ControlDesign& design, QObjec
     : TimerBase(design), timer_(new QTimer(parent))
 {
     timer_->setObjectName(ToQString(design.name));
-    QObject::connect(timer_, &QTimer::timeout, timer_, [&form, id] {
-        form.Dispatch([&](FormEvents& events) { events.TimerFired(id); });
-    });
+    QObject::connect(timer_, &QTimer::timeout, timer_,
+                     [&form, id] { form.Dispatch([&](FormEvents& events) { events.TimerFired(id); }); });
     Apply();
 }
 
-QtTimer::~QtTimer()
-{
-    delete timer_;
-}
+QtTimer::~QtTimer() { delete timer_; }
 
 void QtTimer::Apply()
 {
@@ -272,9 +241,8 @@ QWidget* MakeButton(QtForm& form, ControlId id, const ControlDesign& design, QWi
     button->setAutoDefault(false);
     button->setDefault(false);
     button->setFocusPolicy(Qt::TabFocus);
-    QObject::connect(button, &QPushButton::clicked, button, [&form, id] {
-        form.Dispatch([&](FormEvents& events) { events.Click(id); });
-    });
+    QObject::connect(button, &QPushButton::clicked, button,
+                     [&form, id] { form.Dispatch([&](FormEvents& events) { events.Click(id); }); });
     return button;
 }
 

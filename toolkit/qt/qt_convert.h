@@ -13,10 +13,7 @@
 
 namespace tk::qt {
 
-inline QColor ToQColor(Rgb c)
-{
-    return QColor(c.r, c.g, c.b);
-}
+inline QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
 // Points at 96 dots per inch, as the window's pixel layout assumes.
 inline QFont ToQFont(const Font& font)
@@ -34,9 +31,6 @@ inline QString ToQString(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-inline std::string ToStd(const QString& text)
-{
-    return text.toUtf8().toStdString();
-}
+inline std::string ToStd(const QString& text) { return text.toUtf8().toStdString(); }
 
 } // namespace tk::qt

@@ -12,10 +12,7 @@ namespace {
 bool failing = false;
 }
 
-bool Failing()
-{
-    return failing;
-}
+bool Failing() { return failing; }
 
 [[noreturn]] void FatalError(const char* what)
 {

@@ -19,10 +19,7 @@ namespace tk::qt {
 
 // The window.
 
-QtWindow::QtWindow(QtForm& form) : form_(form)
-{
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
+QtWindow::QtWindow(QtForm& form) : form_(form) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
 void QtWindow::paintEvent(QPaintEvent*)
 {
@@ -189,9 +186,6 @@ void QtForm::ShowWindow()
         first_focus_->setFocus(Qt::OtherFocusReason);
 }
 
-bool QtForm::Visible() const
-{
-    return window_->isVisible();
-}
+bool QtForm::Visible() const { return window_->isVisible(); }
 
 } // namespace tk::qt

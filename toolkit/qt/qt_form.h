@@ -46,8 +46,7 @@ public:
 
     // Raises an event from the user; an error that leaves the handler ends
     // the program with a message.
-    template <class Raise>
-    void Dispatch(Raise&& raise);
+    template <class Raise> void Dispatch(Raise&& raise);
     FormEvents& Handlers() { return Events(); }
 
 protected:
@@ -70,8 +69,7 @@ private:
     int frame_left_ = 0, frame_top_ = 0, frame_width_ = 0, frame_height_ = 0;
 };
 
-template <class Raise>
-void QtForm::Dispatch(Raise&& raise)
+template <class Raise> void QtForm::Dispatch(Raise&& raise)
 {
     if (Failing())
         return;

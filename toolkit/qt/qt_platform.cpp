@@ -53,15 +53,9 @@ QApplication& QtPlatform::App()
     return *app_;
 }
 
-bool QtPlatform::AnotherInstanceRunning()
-{
-    return !linux_instance::TakeInstanceLock();
-}
+bool QtPlatform::AnotherInstanceRunning() { return !linux_instance::TakeInstanceLock(); }
 
-std::string QtPlatform::ExecutableFolder()
-{
-    return linux_paths::ExecutableFolder();
-}
+std::string QtPlatform::ExecutableFolder() { return linux_paths::ExecutableFolder(); }
 
 void QtPlatform::EndAtOnce()
 {

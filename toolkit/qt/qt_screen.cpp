@@ -20,14 +20,8 @@ QRect Primary()
 
 } // namespace
 
-float QtScreen::Width() const
-{
-    return TwipsFromPixels(Primary().width());
-}
+float QtScreen::Width() const { return TwipsFromPixels(Primary().width()); }
 
-float QtScreen::Height() const
-{
-    return TwipsFromPixels(Primary().height());
-}
+float QtScreen::Height() const { return TwipsFromPixels(Primary().height()); }
 
 } // namespace tk::qt

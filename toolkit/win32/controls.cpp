@@ -8,10 +8,7 @@ namespace tk::win32 {
 
 namespace {
 
-HMENU ChildId(ControlId id)
-{
-    return reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstChildId + id));
-}
+HMENU ChildId(ControlId id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstChildId + id)); }
 
 std::int16_t ShiftState()
 {
@@ -37,8 +34,8 @@ Win32PictureBox::Win32PictureBox(Win32Form& form, const ControlDesign& design, C
     if (design.picture != ImageId::None)
         SetPicture(form.Owner().PictureOf(design.picture));
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | (design.tab_stop ? WS_TABSTOP : 0);
-    hwnd_ = ::CreateWindowExA(0, kClassName, "", style, design.left, design.top, design.width,
-                              design.height, form.Handle(), ChildId(id), form.Owner().Module(), this);
+    hwnd_ = ::CreateWindowExA(0, kClassName, "", style, design.left, design.top, design.width, design.height,
+                              form.Handle(), ChildId(id), form.Owner().Module(), this);
     if (!hwnd_)
         throw tk::Error("Can't create the control");
 }
@@ -110,8 +107,7 @@ void Win32PictureBox::Paint()
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(hwnd_, &paint);
     const RECT& r = paint.rcPaint;
-    ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, image_.Dc(), r.left, r.top,
-             SRCCOPY);
+    ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, image_.Dc(), r.left, r.top, SRCCOPY);
     ::EndPaint(hwnd_, &paint);
 }
 
@@ -129,12 +125,13 @@ void Win32PictureBox::MouseDown(std::int16_t button, LPARAM lparam)
 // The combo box.
 
 Win32ComboBox::Win32ComboBox(Win32Form& form, const ControlDesign& design, ControlId id, HFONT font)
-    : ComboBoxBase(form.Handlers(), id), form_(form), design_(design), back_brush_(::CreateSolidBrush(ToColorRef(design.back_color)))
+    : ComboBoxBase(form.Handlers(), id), form_(form), design_(design),
+      back_brush_(::CreateSolidBrush(ToColorRef(design.back_color)))
 {
     // The height given covers the text field and the dropped-down list.
     constexpr int kDropDownHeight = 8 * 13 + 2;
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_CLIPSIBLINGS | CBS_DROPDOWN |
-                        CBS_AUTOHSCROLL | (design.tab_stop ? WS_TABSTOP : 0);
+        CBS_AUTOHSCROLL | (design.tab_stop ? WS_TABSTOP : 0);
     hwnd_ = ::CreateWindowExA(0, "COMBOBOX", "", style, design.left, design.top, design.width,
                               design.height + kDropDownHeight, form.Handle(), ChildId(id),
                               form.Owner().Module(), nullptr);
@@ -165,10 +162,7 @@ void Win32ComboBox::AddItem(const std::string& text)
         throw tk::Error("Out of memory");
 }
 
-int Win32ComboBox::ListCount() const
-{
-    return static_cast<int>(::SendMessageA(hwnd_, CB_GETCOUNT, 0, 0));
-}
+int Win32ComboBox::ListCount() const { return static_cast<int>(::SendMessageA(hwnd_, CB_GETCOUNT, 0, 0)); }
 
 std::string Win32ComboBox::List(int index) const
 {
@@ -190,10 +184,7 @@ int Win32ComboBox::ListIndex() const
     return index == CB_ERR ? -1 : static_cast<int>(index);
 }
 
-void Win32ComboBox::Choose(int index)
-{
-    ::SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
+void Win32ComboBox::Choose(int index) { ::SendMessageA(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
 std::string Win32ComboBox::Text() const
 {

@@ -66,8 +66,7 @@ Win32Form::Win32Form(Win32Platform& owner, const FormDesign& design, FormEvents&
     const int dy = design.client_height - client.bottom;
     if (dx != 0 || dy != 0) {
         RECT window = WindowRect();
-        ::SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + dx,
-                       window.bottom - window.top + dy,
+        ::SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + dx, window.bottom - window.top + dy,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
@@ -113,10 +112,7 @@ void Win32Form::ShowWindow()
     ::UpdateWindow(hwnd_);
 }
 
-bool Win32Form::Visible() const
-{
-    return hwnd_ && ::IsWindowVisible(hwnd_);
-}
+bool Win32Form::Visible() const { return hwnd_ && ::IsWindowVisible(hwnd_); }
 
 HFONT Win32Form::FontFor(const tk::Font& font)
 {
@@ -131,10 +127,9 @@ HFONT Win32Form::FontFor(const tk::Font& font)
         ::ReleaseDC(nullptr, screen);
     const int height = -static_cast<int>(std::lround(font.points * dpi / 72.0));
     // Any sans-serif face of this size serves where this one is missing.
-    GdiObject<HFONT> handle(::CreateFontA(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                                          FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                          DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
+    GdiObject<HFONT> handle(::CreateFontA(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                                          FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
     if (!handle)
         return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     fonts_.push_back({font, std::move(handle)});
@@ -157,10 +152,9 @@ void Win32Form::CreateControls()
             break;
         case ControlKind::Button: {
             const DWORD style = WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | (c.tab_stop ? WS_TABSTOP : 0);
-            child = ::CreateWindowExA(0, "BUTTON", std::string(c.text).c_str(), style, c.left, c.top,
-                                      c.width, c.height, hwnd_,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstChildId + id)),
-                                      owner_.Module(), nullptr);
+            child = ::CreateWindowExA(
+                0, "BUTTON", std::string(c.text).c_str(), style, c.left, c.top, c.width, c.height, hwnd_,
+                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstChildId + id)), owner_.Module(), nullptr);
             if (!child)
                 throw tk::Error("Can't create the control");
             ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.font)), FALSE);
@@ -270,8 +264,8 @@ void Win32Form::Paint()
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(hwnd_, &paint);
     const RECT& r = paint.rcPaint;
-    ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, background_->Dc(), r.left,
-             r.top, SRCCOPY);
+    ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, background_->Dc(), r.left, r.top,
+             SRCCOPY);
     for (ControlId id : labels_) {
         const ControlDesign& c = Design().controls[static_cast<std::size_t>(id)];
         RECT box{c.left, c.top, c.left + c.width, c.top + c.height};

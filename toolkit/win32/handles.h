@@ -18,8 +18,7 @@ struct CloseKernelHandle {
     void operator()(HANDLE handle) const noexcept { ::CloseHandle(handle); }
 };
 
-template <class Handle>
-using GdiObject = std::unique_ptr<std::remove_pointer_t<Handle>, DeleteGdiObject>;
+template <class Handle> using GdiObject = std::unique_ptr<std::remove_pointer_t<Handle>, DeleteGdiObject>;
 using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, DeleteDc>;
 using KernelHandle = std::unique_ptr<void, CloseKernelHandle>;
 

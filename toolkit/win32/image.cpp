@@ -41,7 +41,7 @@ std::uint32_t Dib::At(int x, int y) const
     ::GdiFlush();
     return bits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                  static_cast<std::size_t>(x)] &
-           0x00ffffffu;
+        0x00ffffffu;
 }
 
 void Dib::Fill(COLORREF colour)
@@ -54,8 +54,8 @@ void Dib::Fill(COLORREF colour)
 
 void Dib::Draw(const Dib& source)
 {
-    ::BitBlt(dc_.get(), 0, 0, std::min(width_, source.width_), std::min(height_, source.height_),
-             source.Dc(), 0, 0, SRCCOPY);
+    ::BitBlt(dc_.get(), 0, 0, std::min(width_, source.width_), std::min(height_, source.height_), source.Dc(),
+             0, 0, SRCCOPY);
 }
 
 std::unique_ptr<Dib> LoadBitmapResource(HINSTANCE module, int id)
@@ -84,24 +84,20 @@ std::unique_ptr<Dib> LoadBitmapResource(HINSTANCE module, int id)
     const int height = std::abs(header->biHeight);
     if (header->biCompression == BI_RGB || header->biCompression == BI_BITFIELDS) {
         // 64 bits: on the 32-bit target the product could wrap.
-        const std::uint64_t stride =
-            (static_cast<std::uint64_t>(width) * header->biBitCount + 31) / 32 * 4;
+        const std::uint64_t stride = (static_cast<std::uint64_t>(width) * header->biBitCount + 31) / 32 * 4;
         if (width <= 0 || stride * static_cast<std::uint64_t>(height) > size - offset)
             throw tk::Error("Invalid picture");
     }
     auto image = std::make_unique<Dib>(width, height);
-    const int lines = ::SetDIBitsToDevice(image->Dc(), 0, 0, static_cast<DWORD>(width),
-                                          static_cast<DWORD>(height), 0, 0, 0,
-                                          static_cast<UINT>(height), data + offset,
-                                          reinterpret_cast<const BITMAPINFO*>(header), DIB_RGB_COLORS);
+    const int lines =
+        ::SetDIBitsToDevice(image->Dc(), 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
+                            static_cast<UINT>(height), data + offset,
+                            reinterpret_cast<const BITMAPINFO*>(header), DIB_RGB_COLORS);
     if (lines <= 0)
         throw tk::Error("Invalid picture");
     return image;
 }
 
-COLORREF ToColorRef(tk::Rgb colour)
-{
-    return RGB(colour.r, colour.g, colour.b);
-}
+COLORREF ToColorRef(tk::Rgb colour) { return RGB(colour.r, colour.g, colour.b); }
 
 } // namespace tk::win32

@@ -10,8 +10,7 @@
 namespace tk::win32 {
 
 Win32Platform::Win32Platform(HINSTANCE module, std::string instance_name)
-    : module_(module), instance_name_(std::move(instance_name)),
-      platform_{*this, *this, *this, *this, *this}
+    : module_(module), instance_name_(std::move(instance_name)), platform_{*this, *this, *this, *this, *this}
 {
     RegisterWindowClasses(*this);
 }
@@ -46,10 +45,7 @@ std::string Win32Platform::ExecutableFolder()
     }
 }
 
-void Win32Platform::EndAtOnce()
-{
-    ::ExitProcess(0);
-}
+void Win32Platform::EndAtOnce() { ::ExitProcess(0); }
 
 void Win32Platform::DoEvents()
 {
@@ -64,21 +60,15 @@ void Win32Platform::DoEvents()
     }
 }
 
-float Win32Platform::Width() const
-{
-    return TwipsFromPixels(::GetSystemMetrics(SM_CXSCREEN));
-}
+float Win32Platform::Width() const { return TwipsFromPixels(::GetSystemMetrics(SM_CXSCREEN)); }
 
-float Win32Platform::Height() const
-{
-    return TwipsFromPixels(::GetSystemMetrics(SM_CYSCREEN));
-}
+float Win32Platform::Height() const { return TwipsFromPixels(::GetSystemMetrics(SM_CYSCREEN)); }
 
-int Win32Platform::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x,
-                          int src_y, std::uint32_t rop)
+int Win32Platform::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x, int src_y,
+                          std::uint32_t rop)
 {
-    return ::BitBlt(reinterpret_cast<HDC>(dest), x, y, width, height, reinterpret_cast<HDC>(src),
-                    src_x, src_y, rop);
+    return ::BitBlt(reinterpret_cast<HDC>(dest), x, y, width, height, reinterpret_cast<HDC>(src), src_x,
+                    src_y, rop);
 }
 
 int Win32Platform::sndPlaySoundA(const std::string& path, unsigned flags)
@@ -144,14 +134,11 @@ HICON Win32Platform::IconOf(ImageId id, int size)
     if (id != ImageId::Icon)
         return nullptr;
     // Shared icons stay loaded for the life of the module.
-    return static_cast<HICON>(::LoadImageA(module_, MAKEINTRESOURCEA(IDI_TARVISK), IMAGE_ICON, size,
-                                           size, LR_SHARED));
+    return static_cast<HICON>(
+        ::LoadImageA(module_, MAKEINTRESOURCEA(IDI_TARVISK), IMAGE_ICON, size, size, LR_SHARED));
 }
 
-void Win32Platform::Opened(HWND form)
-{
-    forms_.push_back(form);
-}
+void Win32Platform::Opened(HWND form) { forms_.push_back(form); }
 
 void Win32Platform::Closed(HWND form)
 {

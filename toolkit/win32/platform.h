@@ -51,8 +51,7 @@ public:
 
     // Runs an event handler. An error escaping it ends the program with the
     // error's message.
-    template <class Handler>
-    void Raise(Handler&& handler) noexcept
+    template <class Handler> void Raise(Handler&& handler) noexcept
     {
         try {
             handler();

@@ -19,9 +19,9 @@ void PaintPeg(QPainter& p, const Peg& peg, const Fonts& fonts, bool lit)
 {
     if (lit) {
         QPainterPath glow = ButtonShape(peg);
-        glow.addPath(FittedText(fonts.sans_bold, QString(QChar(peg.name)),
-                                QRectF(peg.letter.left, peg.letter.top, peg.letter.width - 1,
-                                       peg.letter.height - 1)));
+        glow.addPath(
+            FittedText(fonts.sans_bold, QString(QChar(peg.name)),
+                       QRectF(peg.letter.left, peg.letter.top, peg.letter.width - 1, peg.letter.height - 1)));
         // A wide, faint halo under a tighter, brighter one reads as light
         // rather than paint.
         PaintHalo(p, glow, {0, 0}, 14.0, 6, Rgb(230, 20, 10), 0.75);
@@ -65,20 +65,18 @@ void PaintPeg(QPainter& p, const Peg& peg, const Fonts& fonts, bool lit)
         p.restore();
     }
 
-    const QPainterPath letter =
-        FittedText(fonts.sans_bold, QString(QChar(peg.name)),
-                   QRectF(peg.letter.left + 0.5, peg.letter.top + 0.5, peg.letter.width - 1.5,
-                          peg.letter.height - 1.5));
+    const QPainterPath letter = FittedText(
+        fonts.sans_bold, QString(QChar(peg.name)),
+        QRectF(peg.letter.left + 0.5, peg.letter.top + 0.5, peg.letter.width - 1.5, peg.letter.height - 1.5));
     p.fillPath(QTransform::fromTranslate(0.8, 0.8).map(letter), Rgb(10, 5, 2, 170));
     p.fillPath(letter, lit ? Rgb(255, 236, 230) : Rgb(250, 250, 250));
 }
 
 void PaintLoopWord(QPainter& p, const Fonts& fonts)
 {
-    const QPainterPath word =
-        FittedText(fonts.sans_bold, QStringLiteral("Loop"),
-                   QRectF(kLoopWord.left + 0.5, kLoopWord.top + 0.5, kLoopWord.width - 2.5,
-                          kLoopWord.height - 2.5));
+    const QPainterPath word = FittedText(
+        fonts.sans_bold, QStringLiteral("Loop"),
+        QRectF(kLoopWord.left + 0.5, kLoopWord.top + 0.5, kLoopWord.width - 2.5, kLoopWord.height - 2.5));
     p.fillPath(QTransform::fromTranslate(0.8, 0.8).map(word), Rgb(20, 12, 6, 150));
     p.fillPath(word, Rgb(204, 204, 204));
 }

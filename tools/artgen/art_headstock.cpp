@@ -72,8 +72,8 @@ void PaintWood(QPainter& p)
         const double drift = (x0 - kCentreX) * -0.16 + rng.Uniform(-4, 4);
         QPainterPath line;
         for (int y = -6; y <= 560; y += 6) {
-            const double x = x0 + amp * std::sin(y * 0.012 + phase) +
-                             0.9 * std::sin(y * 0.05 + phase2) + drift * y / 550.0;
+            const double x = x0 + amp * std::sin(y * 0.012 + phase) + 0.9 * std::sin(y * 0.05 + phase2) +
+                drift * y / 550.0;
             if (y == -6)
                 line.moveTo(x, y);
             else
@@ -82,11 +82,21 @@ void PaintWood(QPainter& p)
         const int pick = static_cast<int>(rng.Next() % 5u);
         QColor c;
         switch (pick) {
-        case 0: c = Rgb(44, 10, 6, 150); break;
-        case 1: c = Rgb(58, 14, 8, 120); break;
-        case 2: c = Rgb(100, 34, 20, 70); break;
-        case 3: c = Rgb(90, 28, 16, 90); break;
-        default: c = Rgb(118, 46, 28, 45); break;
+        case 0:
+            c = Rgb(44, 10, 6, 150);
+            break;
+        case 1:
+            c = Rgb(58, 14, 8, 120);
+            break;
+        case 2:
+            c = Rgb(100, 34, 20, 70);
+            break;
+        case 3:
+            c = Rgb(90, 28, 16, 90);
+            break;
+        default:
+            c = Rgb(118, 46, 28, 45);
+            break;
         }
         p.setPen(QPen(c, rng.Uniform(0.5, 2.4)));
         p.setBrush(Qt::NoBrush);
@@ -177,7 +187,8 @@ void PaintLogo(QPainter& p, const Fonts& fonts)
     for (int i = 0; i <= n; ++i) {
         const double t = static_cast<double>(i) / n;
         const QPointF pt = bez(t, a, b, c, d);
-        const QPointF ahead = bez(std::min(1.0, t + 0.01), a, b, c, d) - bez(std::max(0.0, t - 0.01), a, b, c, d);
+        const QPointF ahead =
+            bez(std::min(1.0, t + 0.01), a, b, c, d) - bez(std::max(0.0, t - 0.01), a, b, c, d);
         const double len = std::hypot(ahead.x(), ahead.y());
         const QPointF normal(-ahead.y() / len, ahead.x() / len);
         const double w = 1.6 * std::sin(3.14159 * t) + 0.2;
@@ -264,11 +275,14 @@ void PaintBushings(QPainter& p)
 {
     for (const Peg& peg : kPegs) {
         const QPointF c = PostOf(peg);
-        PaintHalo(p, [&] {
-            QPainterPath s;
-            s.addEllipse(c, kBushingRadius, kBushingRadius);
-            return s;
-        }(), {1.5, 2.0}, 0.0, 2, Qt::black, 0.6);
+        PaintHalo(
+            p,
+            [&] {
+                QPainterPath s;
+                s.addEllipse(c, kBushingRadius, kBushingRadius);
+                return s;
+            }(),
+            {1.5, 2.0}, 0.0, 2, Qt::black, 0.6);
         QRadialGradient washer(c, kBushingRadius, c + QPointF(-3, -3.5));
         washer.setColorAt(0.0, Rgb(255, 255, 255));
         washer.setColorAt(0.45, Rgb(200, 202, 208));
@@ -292,10 +306,7 @@ void PaintBushings(QPainter& p)
 
 namespace {
 
-QColor StringColour(int string)
-{
-    return Wound(string) ? Rgb(196, 156, 104) : Rgb(214, 214, 220);
-}
+QColor StringColour(int string) { return Wound(string) ? Rgb(196, 156, 104) : Rgb(214, 214, 220); }
 
 void PaintString(QPainter& p, const QPainterPath& path, int string)
 {
@@ -328,8 +339,8 @@ void PaintStrings(QPainter& p)
         // The winding on the post and the clipped end sticking out of it.
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(StringColour(s).darker(120), std::max(1.0, StringWidth(s) * 0.8)));
-        p.drawArc(QRectF(post.x() - kPostRadius - 0.6, post.y() - kPostRadius - 0.6,
-                         2 * kPostRadius + 1.2, 2 * kPostRadius + 1.2),
+        p.drawArc(QRectF(post.x() - kPostRadius - 0.6, post.y() - kPostRadius - 0.6, 2 * kPostRadius + 1.2,
+                         2 * kPostRadius + 1.2),
                   peg.left_side ? -100 * 16 : 80 * 16, 200 * 16);
         QPainterPath end;
         end.moveTo(post);

@@ -94,8 +94,8 @@ QImage DrawIcon(int size)
 
 QImage SixteenColourIcon(const QImage& icon)
 {
-    const QImage src = Downsample(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                                  icon.width() / 32);
+    const QImage src =
+        Downsample(icon.convertToFormat(QImage::Format_ARGB32_Premultiplied), icon.width() / 32);
     QImage out(32, 32, QImage::Format_ARGB32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x) {

@@ -20,10 +20,7 @@ struct Box {
     {
         return b.left >= left && b.Right() <= Right() && b.top >= top && b.Bottom() <= Bottom();
     }
-    constexpr Box Grown(int by) const
-    {
-        return {left - by, top - by, width + 2 * by, height + 2 * by};
-    }
+    constexpr Box Grown(int by) const { return {left - by, top - by, width + 2 * by, height + 2 * by}; }
 };
 
 struct Colour {
@@ -64,9 +61,9 @@ struct Peg {
     int string = 0;
     char name = ' ';
     bool left_side = false;
-    int y = 0;       // the peg's axis
-    Box button{};    // the chrome button, outline included
-    Box letter{};    // the string's letter is fitted into this box
+    int y = 0;    // the peg's axis
+    Box button{}; // the chrome button, outline included
+    Box letter{}; // the string's letter is fitted into this box
 };
 
 // Left pegs sit further out towards the top, where the headstock is wider;

@@ -25,7 +25,7 @@ bool LoadFonts(const QString& font_dir, Fonts* fonts, QString* error)
         return true;
     };
     return load(QStringLiteral("DejaVuSans-Bold.ttf"), &fonts->sans_bold) &&
-           load(QStringLiteral("DejaVuSerif-Bold.ttf"), &fonts->serif_bold);
+        load(QStringLiteral("DejaVuSerif-Bold.ttf"), &fonts->serif_bold);
 }
 
 QImage DrawScene(bool lit, const Fonts& fonts)

@@ -12,27 +12,15 @@
 
 namespace tarvisk::art::detail {
 
-QColor Rgb(int r, int g, int b, int a)
-{
-    return QColor(r, g, b, a);
-}
+QColor Rgb(int r, int g, int b, int a) { return QColor(r, g, b, a); }
 
-QColor Bg()
-{
-    return Rgb(kBackground.r, kBackground.g, kBackground.b);
-}
+QColor Bg() { return Rgb(kBackground.r, kBackground.g, kBackground.b); }
 
 // --- Geometry shared by several layers -------------------------------------
 
-double LeftEdgeAt(double y)
-{
-    return 96.5 + (112.0 - 96.5) * (y - 20.0) / (340.0 - 20.0);
-}
+double LeftEdgeAt(double y) { return 96.5 + (112.0 - 96.5) * (y - 20.0) / (340.0 - 20.0); }
 
-double NeckHalfWidthAt(double y)
-{
-    return 44.0 + 5.0 * (y - 412.0) / (551.0 - 412.0);
-}
+double NeckHalfWidthAt(double y) { return 44.0 + 5.0 * (y - 412.0) / (551.0 - 412.0); }
 
 QPainterPath HeadstockOutline()
 {
@@ -77,10 +65,7 @@ QPointF PostOf(const Peg& peg)
     return {peg.left_side ? x : 2 * kCentreX - x, static_cast<double>(peg.y)};
 }
 
-double NutSlotX(int string)
-{
-    return kCentreX + (2.5 - string) * 13.0;
-}
+double NutSlotX(int string) { return kCentreX + (2.5 - string) * 13.0; }
 
 double StringWidth(int string)
 {
@@ -88,10 +73,7 @@ double StringWidth(int string)
     return kWidths[static_cast<std::size_t>(string)];
 }
 
-bool Wound(int string)
-{
-    return string >= 2;
-}
+bool Wound(int string) { return string >= 2; }
 
 double HeadstockEdgeAt(const Peg& peg)
 {
@@ -99,15 +81,9 @@ double HeadstockEdgeAt(const Peg& peg)
     return peg.left_side ? left : 2 * kCentreX - left;
 }
 
-double Outward(const Peg& peg)
-{
-    return peg.left_side ? -1.0 : 1.0;
-}
+double Outward(const Peg& peg) { return peg.left_side ? -1.0 : 1.0; }
 
-double ButtonInnerX(const Peg& peg)
-{
-    return peg.left_side ? peg.button.Right() : peg.button.left;
-}
+double ButtonInnerX(const Peg& peg) { return peg.left_side ? peg.button.Right() : peg.button.left; }
 
 QPainterPath ButtonShape(const Peg& peg)
 {
@@ -151,8 +127,7 @@ QRectF ShaftRect(const Peg& peg)
     return QRectF(QPointF(std::min(x0, x1), peg.y - 3.2), QPointF(std::max(x0, x1), peg.y + 3.2));
 }
 
-QPainterPath FittedText(const QString& family, const QString& text, const QRectF& box,
-                        double shear)
+QPainterPath FittedText(const QString& family, const QString& text, const QRectF& box, double shear)
 {
     QFont font(family);
     font.setPixelSize(200);
@@ -173,8 +148,8 @@ QPainterPath FittedText(const QString& family, const QString& text, const QRectF
 
 // --- Effects ----------------------------------------------------------------
 
-void PaintHalo(QPainter& p, const QPainterPath& shape, QPointF offset, double spread, int blur,
-               QColor colour, double strength)
+void PaintHalo(QPainter& p, const QPainterPath& shape, QPointF offset, double spread, int blur, QColor colour,
+               double strength)
 {
     QImage mask(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
     mask.fill(Qt::transparent);

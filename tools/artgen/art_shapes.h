@@ -68,14 +68,13 @@ QRectF ShaftRect(const Peg& peg);
 
 // A glyph outline scaled to fill a box's height (or its width, if that is
 // the tighter fit) and centred in it.
-QPainterPath FittedText(const QString& family, const QString& text, const QRectF& box,
-                        double shear = 0.0);
+QPainterPath FittedText(const QString& family, const QString& text, const QRectF& box, double shear = 0.0);
 
 // --- Effects ----------------------------------------------------------------
 
 // Paints a shape's blurred silhouette in one colour: shadows and glows.
-void PaintHalo(QPainter& p, const QPainterPath& shape, QPointF offset, double spread, int blur,
-               QColor colour, double strength);
+void PaintHalo(QPainter& p, const QPainterPath& shape, QPointF offset, double spread, int blur, QColor colour,
+               double strength);
 QLinearGradient Chrome(QPointF from, QPointF to, int tint = 0);
 void FillChromeRect(QPainter& p, const QRectF& r, double radius);
 

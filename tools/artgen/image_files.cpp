@@ -78,8 +78,8 @@ QByteArray EncodeIco4(const QImage& icon)
 {
     const QImage src = icon.convertToFormat(QImage::Format_ARGB32);
     const int n = 32;
-    const int xor_stride = n / 2;  // 4 bits per pixel, already a multiple of 4
-    const int and_stride = 4;      // 32 bits per row
+    const int xor_stride = n / 2; // 4 bits per pixel, already a multiple of 4
+    const int and_stride = 4;     // 32 bits per row
     const std::uint32_t image_bytes = static_cast<std::uint32_t>(40 + 16 * 4 + (xor_stride + and_stride) * n);
     QByteArray out;
     Put16(out, 0);

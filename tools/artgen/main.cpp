@@ -44,8 +44,8 @@ int main(int argc, char** argv)
     Fonts fonts;
     QString error;
     const QString font_dir = qEnvironmentVariableIsEmpty("TARVISK_FONT_DIR")
-                                 ? QString::fromLatin1(kFontDir)
-                                 : qEnvironmentVariable("TARVISK_FONT_DIR");
+        ? QString::fromLatin1(kFontDir)
+        : qEnvironmentVariable("TARVISK_FONT_DIR");
     if (!LoadFonts(font_dir, &fonts, &error))
         return Fail(error);
 
@@ -59,9 +59,9 @@ int main(int argc, char** argv)
     const QImage icon = SixteenColourIcon(icon256);
 
     const std::vector<std::pair<const char*, QByteArray>> files = {
-        {"unlit.png", EncodePng(unlit8)},    {"lit.png", EncodePng(lit8)},
-        {"unlit.bmp", EncodeBmp8(unlit8)},   {"lit.bmp", EncodeBmp8(lit8)},
-        {"icon.png", EncodePng(icon)},       {"tarvisk.ico", EncodeIco4(icon)},
+        {"unlit.png", EncodePng(unlit8)},     {"lit.png", EncodePng(lit8)},
+        {"unlit.bmp", EncodeBmp8(unlit8)},    {"lit.bmp", EncodeBmp8(lit8)},
+        {"icon.png", EncodePng(icon)},        {"tarvisk.ico", EncodeIco4(icon)},
         {"icon-256.png", EncodePng(icon256)},
     };
     for (const auto& [name, bytes] : files) {

@@ -27,10 +27,7 @@ long Distance(const std::array<int, 3>& a, const std::array<int, 3>& b)
     return d;
 }
 
-std::array<int, 3> Channels(QRgb c)
-{
-    return {qRed(c), qGreen(c), qBlue(c)};
-}
+std::array<int, 3> Channels(QRgb c) { return {qRed(c), qGreen(c), qBlue(c)}; }
 
 struct Cut {
     std::size_t begin = 0, end = 0; // range of entries

@@ -90,8 +90,9 @@ QImage Downsample(const QImage& image, int factor)
                     sum[3] += qBlue(c);
                 }
             }
-            out.setPixel(x, y, qRgba((sum[1] + n / 2) / n, (sum[2] + n / 2) / n, (sum[3] + n / 2) / n,
-                                     (sum[0] + n / 2) / n));
+            out.setPixel(x, y,
+                         qRgba((sum[1] + n / 2) / n, (sum[2] + n / 2) / n, (sum[3] + n / 2) / n,
+                               (sum[0] + n / 2) / n));
         }
     }
     return out;

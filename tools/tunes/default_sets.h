@@ -22,11 +22,11 @@ inline constexpr std::array<SoundSetDef, 8> kDefaultSets = {{
     {"Acoustic", SetKind::Acoustic, kStandardTuning},
     {"Electric", SetKind::Electric, kStandardTuning},
     {"Sine", SetKind::PureTone, kStandardTuning},
-    {"Drop D", SetKind::Acoustic, {38, 45, 50, 55, 59, 64}},   // D2 A2 D3 G3 B3 E4
-    {"DADGAD", SetKind::Acoustic, {38, 45, 50, 55, 57, 62}},   // D2 A2 D3 G3 A3 D4
-    {"Open G", SetKind::Acoustic, {38, 43, 50, 55, 59, 62}},   // D2 G2 D3 G3 B3 D4
-    {"Open D", SetKind::Acoustic, {38, 45, 50, 54, 57, 62}},   // D2 A2 D3 F#3 A3 D4
-    {"E flat", SetKind::Acoustic, {39, 44, 49, 54, 58, 63}},   // Eb2 Ab2 Db3 Gb3 Bb3 Eb4
+    {"Drop D", SetKind::Acoustic, {38, 45, 50, 55, 59, 64}}, // D2 A2 D3 G3 B3 E4
+    {"DADGAD", SetKind::Acoustic, {38, 45, 50, 55, 57, 62}}, // D2 A2 D3 G3 A3 D4
+    {"Open G", SetKind::Acoustic, {38, 43, 50, 55, 59, 62}}, // D2 G2 D3 G3 B3 D4
+    {"Open D", SetKind::Acoustic, {38, 45, 50, 54, 57, 62}}, // D2 A2 D3 F#3 A3 D4
+    {"E flat", SetKind::Acoustic, {39, 44, 49, 54, 58, 63}}, // Eb2 Ab2 Db3 Gb3 Bb3 Eb4
 }};
 
 } // namespace tarvisk::tunes

@@ -61,7 +61,10 @@ bool ReportFile(const fs::path& path, const std::string& label, std::optional<in
         report << (error == "missing" ? "MISSING" : "UNREADABLE (" + error + ")") << "\n";
         return false;
     }
-    report << "ok, " << wav->format << ", " << (wav->channels == 1 ? "mono" : wav->channels == 2 ? "stereo" : std::to_string(wav->channels) + " channels")
+    report << "ok, " << wav->format << ", "
+           << (wav->channels == 1       ? "mono"
+                   : wav->channels == 2 ? "stereo"
+                                        : std::to_string(wav->channels) + " channels")
            << ", " << wav->rate << " Hz, " << Fixed(static_cast<double>(wav->frames) / wav->rate, 3) << " s";
     if (measure) {
         const auto hz = MeasurePitch(wav->mono, wav->rate);
@@ -71,8 +74,8 @@ bool ReportFile(const fs::path& path, const std::string& label, std::optional<in
         } else if (want) {
             const double cents = 1200.0 * std::log2(*hz / NoteHz(*want, a4_hz));
             in_tune = std::abs(cents) <= kOffCents;
-            report << ", pitch " << Fixed(*hz, 3) << " Hz, " << NoteName(*want) << " " << Fixed(cents, 3, true)
-                   << " cents" << (in_tune ? "" : " OFF");
+            report << ", pitch " << Fixed(*hz, 3) << " Hz, " << NoteName(*want) << " "
+                   << Fixed(cents, 3, true) << " cents" << (in_tune ? "" : " OFF");
         } else {
             const Nearest nearest = NearestNote(*hz, a4_hz);
             report << ", pitch " << Fixed(*hz, 3) << " Hz, nearest " << NoteName(nearest.midi) << " "
@@ -101,10 +104,7 @@ bool WriteSet(const fs::path& folder, SetKind kind, const Tuning& tuning, double
 
 } // namespace
 
-int StringNote(const Tuning& tuning, std::size_t index)
-{
-    return tuning[tuning.size() - 1 - index];
-}
+int StringNote(const Tuning& tuning, std::size_t index) { return tuning[tuning.size() - 1 - index]; }
 
 std::optional<Tuning> DefaultSetTuning(std::string_view name)
 {
@@ -182,7 +182,9 @@ bool CheckLibrary(const fs::path& dir, double a4_hz, std::ostream& report)
             if (tuning)
                 want = StringNote(*tuning, i);
             missing += ReportFile(set / NoteFiles[i], "  " + std::string(NoteFiles[i]), want, true, a4_hz,
-                                  report, off) ? 0 : 1;
+                                  report, off)
+                ? 0
+                : 1;
         }
     }
     report << sets.size() << " sets, " << notes << " note files, " << missing << " missing or unreadable, "

@@ -32,16 +32,12 @@ std::optional<int> ParseNote(std::string_view name)
 
 std::string NoteName(int midi)
 {
-    static constexpr const char* kNames[] = {"C", "C#", "D", "D#", "E", "F",
-                                             "F#", "G", "G#", "A", "A#", "B"};
+    static constexpr const char* kNames[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
     const int octave = midi / 12 - 1;
     return std::string(kNames[((midi % 12) + 12) % 12]) + std::to_string(octave);
 }
 
-double NoteHz(int midi, double a4_hz)
-{
-    return a4_hz * std::exp2((midi - kA4) / 12.0);
-}
+double NoteHz(int midi, double a4_hz) { return a4_hz * std::exp2((midi - kA4) / 12.0); }
 
 Nearest NearestNote(double hz, double a4_hz)
 {

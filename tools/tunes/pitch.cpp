@@ -47,15 +47,14 @@ std::optional<Region> SteadyRegion(std::span<const float> x, double rate)
 }
 
 // Period in samples from the cumulative mean normalised difference (YIN).
-std::optional<double> CoarsePeriod(std::span<const float> x, Region region, double rate,
-                                   PitchRange range)
+std::optional<double> CoarsePeriod(std::span<const float> x, Region region, double rate, PitchRange range)
 {
     const auto tau_min = std::max<std::size_t>(2, static_cast<std::size_t>(rate / range.max_hz));
     const auto tau_max = static_cast<std::size_t>(std::ceil(rate / range.min_hz)) + 1;
     if (region.size() < 2 * tau_max + 2)
         return std::nullopt;
-    const std::size_t window = std::min<std::size_t>(region.size() - tau_max - 1,
-                                                     static_cast<std::size_t>(2.5 * tau_max));
+    const std::size_t window =
+        std::min<std::size_t>(region.size() - tau_max - 1, static_cast<std::size_t>(2.5 * tau_max));
     std::vector<double> d(tau_max + 1, 0.0);
     const float* base = x.data() + region.begin;
     for (std::size_t tau = 1; tau <= tau_max; ++tau) {
@@ -102,8 +101,8 @@ std::optional<double> CoarsePeriod(std::span<const float> x, Region region, doub
 }
 
 // The windowed component of x at `hz` over [start, start + length).
-std::complex<double> Component(std::span<const float> x, std::size_t start, std::size_t length,
-                               double hz, double rate)
+std::complex<double> Component(std::span<const float> x, std::size_t start, std::size_t length, double hz,
+                               double rate)
 {
     const std::complex<double> step = std::polar(1.0, -kTwoPi * hz / rate);
     std::complex<double> rotor = 1.0;
@@ -112,8 +111,8 @@ std::complex<double> Component(std::span<const float> x, std::size_t start, std:
     for (std::size_t i = 0; i < length; ++i) {
         // 4-term Blackman-Harris: neighbours a fundamental away stay out.
         const double p = kTwoPi * static_cast<double>(i) / n;
-        const double w = 0.35875 - 0.48829 * std::cos(p) + 0.14128 * std::cos(2 * p) -
-                         0.01168 * std::cos(3 * p);
+        const double w =
+            0.35875 - 0.48829 * std::cos(p) + 0.14128 * std::cos(2 * p) - 0.01168 * std::cos(3 * p);
         sum += w * static_cast<double>(x[start + i]) * rotor;
         rotor *= step;
         if ((i & 1023) == 1023)
@@ -122,10 +121,7 @@ std::complex<double> Component(std::span<const float> x, std::size_t start, std:
     return sum;
 }
 
-double Wrap(double phase)
-{
-    return phase - kTwoPi * std::round(phase / kTwoPi);
-}
+double Wrap(double phase) { return phase - kTwoPi * std::round(phase / kTwoPi); }
 
 } // namespace
 

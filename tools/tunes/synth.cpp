@@ -20,8 +20,7 @@ struct Partial {
 
 // Sums exponentially decaying sines with recursive oscillators; each starts
 // at phase zero so the note starts from silence.
-void AddPartials(std::vector<double>& out, std::size_t offset, const std::vector<Partial>& partials,
-                 int rate)
+void AddPartials(std::vector<double>& out, std::size_t offset, const std::vector<Partial>& partials, int rate)
 {
     for (const Partial& p : partials) {
         const std::complex<double> step =
@@ -51,8 +50,8 @@ void FadeOut(std::vector<double>& x, double seconds, int rate)
 {
     const auto n = std::min(x.size(), static_cast<std::size_t>(seconds * rate));
     for (std::size_t i = 0; i < n; ++i) {
-        const double g = 0.5 * (1.0 + std::cos(std::numbers::pi * static_cast<double>(i + 1) /
-                                               static_cast<double>(n)));
+        const double g =
+            0.5 * (1.0 + std::cos(std::numbers::pi * static_cast<double>(i + 1) / static_cast<double>(n)));
         x[x.size() - n + i] *= g;
     }
 }
@@ -111,10 +110,7 @@ void Attack(std::vector<double>& x, std::size_t offset, int rate, double level)
     }
 }
 
-std::vector<float> ToFloat(const std::vector<double>& x)
-{
-    return std::vector<float>(x.begin(), x.end());
-}
+std::vector<float> ToFloat(const std::vector<double>& x) { return std::vector<float>(x.begin(), x.end()); }
 
 void Pluck(std::vector<double>& out, std::size_t offset, double hz, Voice voice, int rate)
 {
@@ -177,8 +173,8 @@ std::vector<float> PureTone(double hz, int rate)
     for (std::size_t i = 0; i < fit.frames; ++i) {
         // Phase from integers: the last sample leads exactly into the first.
         const std::size_t step = (i * fit.cycles) % fit.frames;
-        x[i] = static_cast<float>(0.5 * std::sin(kTwoPi * static_cast<double>(step) /
-                                                 static_cast<double>(fit.frames)));
+        x[i] = static_cast<float>(
+            0.5 * std::sin(kTwoPi * static_cast<double>(step) / static_cast<double>(fit.frames)));
     }
     return x;
 }

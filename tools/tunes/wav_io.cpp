@@ -80,7 +80,7 @@ std::optional<WavData> ReadWav(const std::string& path, std::string& error, doub
     data.rate = info.samplerate;
     data.channels = info.channels;
     data.format = FormatInfoName(info.format & SF_FORMAT_TYPEMASK) + ", " +
-                  FormatInfoName(info.format & SF_FORMAT_SUBMASK);
+        FormatInfoName(info.format & SF_FORMAT_SUBMASK);
     const auto limit = static_cast<std::int64_t>(max_seconds * info.samplerate);
     const auto channels = static_cast<std::size_t>(info.channels);
     std::vector<float> chunk(8192 * channels);

@@ -16,7 +16,7 @@ struct WavData {
     int rate = 0;
     int channels = 0;
     std::int64_t frames = 0;
-    std::string format; // e.g. "WAV (Microsoft), Signed 16 bit PCM"
+    std::string format;      // e.g. "WAV (Microsoft), Signed 16 bit PCM"
     std::vector<float> mono; // channels averaged
 };
 

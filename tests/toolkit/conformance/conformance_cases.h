@@ -38,13 +38,31 @@ inline const FormDesign& Design()
 {
     static const ControlDesign controls[] = {
         {.name = "Dir1", .kind = ControlKind::FolderList, .width = 10, .height = 10},
-        {.name = "cboPick", .kind = ControlKind::ComboBox, .left = 8, .top = 8, .width = 120,
-         .height = 21, .text = "start", .back_color = {128, 0, 0}, .fore_color = {255, 255, 255}},
+        {.name = "cboPick",
+         .kind = ControlKind::ComboBox,
+         .left = 8,
+         .top = 8,
+         .width = 120,
+         .height = 21,
+         .text = "start",
+         .back_color = {128, 0, 0},
+         .fore_color = {255, 255, 255}},
         // A canvas outside the client area, holding the whole artwork.
-        {.name = "picA", .kind = ControlKind::PictureBox, .left = 300, .top = 0, .width = 384,
-         .height = 550, .back_color = {0, 0, 255}, .picture = ImageId::UnlitArtwork},
-        {.name = "picB", .kind = ControlKind::PictureBox, .left = 100, .top = 40, .width = 64,
-         .height = 48, .back_color = {0, 255, 0}},
+        {.name = "picA",
+         .kind = ControlKind::PictureBox,
+         .left = 300,
+         .top = 0,
+         .width = 384,
+         .height = 550,
+         .back_color = {0, 0, 255},
+         .picture = ImageId::UnlitArtwork},
+        {.name = "picB",
+         .kind = ControlKind::PictureBox,
+         .left = 100,
+         .top = 40,
+         .width = 64,
+         .height = 48,
+         .back_color = {0, 255, 0}},
         {.name = "tmrTick", .kind = ControlKind::Timer, .enabled = false, .interval_ms = 20},
     };
     static const FormDesign design{.caption = "Conformance",
@@ -55,8 +73,7 @@ inline const FormDesign& Design()
     return design;
 }
 
-template <class Backend>
-class ToolkitConformance : public ::testing::Test {
+template <class Backend> class ToolkitConformance : public ::testing::Test {
 protected:
     ToolkitConformance() : form_(backend_.Create(Design(), events_)) {}
     ~ToolkitConformance() override { form_.reset(); }
@@ -201,21 +218,21 @@ TYPED_TEST_P(ToolkitConformance, BlockTransferCopiesPixelForPixelClippedToBothIm
         const char* name;
         int x, y, width, height, src_x, src_y;
     };
-    for (const Case& c : {Case{"inside", 4, 6, 20, 10, 120, 200},
-                          Case{"past the target's corner", 40, 30, 64, 48, 90, 150},
-                          Case{"past the source's corner", 0, 0, 64, 48, 384 - 20, 550 - 10}}) {
+    for (const Case& c :
+         {Case{"inside", 4, 6, 20, 10, 120, 200}, Case{"past the target's corner", 40, 30, 64, 48, 90, 150},
+          Case{"past the source's corner", 0, 0, 64, 48, 384 - 20, 550 - 10}}) {
         SCOPED_TRACE(c.name);
         a.SetPicture(a.Picture());
         b.SetPicture(b.Picture());
-        EXPECT_NE(backend.Gdi().BitBlt(b.hDC(), c.x, c.y, c.width, c.height, a.hDC(), c.src_x, c.src_y,
-                                       SRCCOPY),
-                  0);
+        EXPECT_NE(
+            backend.Gdi().BitBlt(b.hDC(), c.x, c.y, c.width, c.height, a.hDC(), c.src_x, c.src_y, SRCCOPY),
+            0);
         int wrong = 0;
         for (int y = 0; y < b.Height(); ++y)
             for (int x = 0; x < b.Width(); ++x) {
                 const int sx = x - c.x + c.src_x, sy = y - c.y + c.src_y;
                 const bool copied = x >= c.x && y >= c.y && x < c.x + c.width && y < c.y + c.height &&
-                                    sx < a.Width() && sy < a.Height();
+                    sx < a.Width() && sy < a.Height();
                 const auto at = static_cast<std::size_t>(y * b.Width() + x);
                 const auto from = static_cast<std::size_t>(sy * a.Width() + sx);
                 wrong += backend.Pixel(b, x, y) != (copied ? source[from] : before[at]);
@@ -261,14 +278,15 @@ TYPED_TEST_P(ToolkitConformance, ListingHoldsOnlySubFoldersSortedByNameWithoutRe
     if (!TypeParam::kListsFolders)
         GTEST_SKIP() << "this backend lists no real folders";
     FolderList& list = this->form_->FolderListAt(id::Dir);
-    const std::string root =
-        this->backend_.Folder({"electric", "Acoustic", "b", "10 Strings", "Pure Tone", "a2"}, {"reset.wav", "aaa"});
+    const std::string root = this->backend_.Folder(
+        {"electric", "Acoustic", "b", "10 Strings", "Pure Tone", "a2"}, {"reset.wav", "aaa"});
     list.SetPath(root);
     list.Refresh();
     std::vector<std::string> listed;
     for (int i = 0; i < list.ListCount(); ++i)
         listed.push_back(list.List(i).substr(root.size()));
-    EXPECT_EQ(listed, (std::vector<std::string>{"10 Strings", "a2", "Acoustic", "b", "electric", "Pure Tone"}));
+    EXPECT_EQ(listed,
+              (std::vector<std::string>{"10 Strings", "a2", "Acoustic", "b", "electric", "Pure Tone"}));
     EXPECT_EQ(list.List(0), root + "10 Strings") << "full paths";
 }
 

@@ -22,8 +22,7 @@ class QtBackend {
 public:
     static constexpr bool kListsFolders = true;
 
-    QtBackend()
-        : root_(fs::temp_directory_path() / ("tarvisk-conformance-" + std::to_string(getpid())))
+    QtBackend() : root_(fs::temp_directory_path() / ("tarvisk-conformance-" + std::to_string(getpid())))
     {
         fs::remove_all(root_);
     }

@@ -22,8 +22,8 @@ struct Recorder final : FormEvents {
         log.push_back("Unload");
         cancel = cancel_with;
     }
-    void MouseDown(ControlId id, std::int16_t index, std::int16_t button, std::int16_t shift,
-                   float x, float y) override
+    void MouseDown(ControlId id, std::int16_t index, std::int16_t button, std::int16_t shift, float x,
+                   float y) override
     {
         log.push_back("MouseDown " + std::to_string(id) + " " + std::to_string(index) + " " +
                       std::to_string(button) + " " + std::to_string(shift) + " " +

@@ -29,8 +29,7 @@ public:
         // The last window leaving asks the thread's loop to end; the next
         // test starts with a fresh loop.
         MSG quit;
-        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
+        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
     }
 
     std::unique_ptr<Form> Create(const FormDesign& design, FormEvents& events)

@@ -28,8 +28,7 @@ TEST_P(ArtworkFile, Is384By550PixelsIndexedWith256Colours)
     EXPECT_EQ(image.colorCount(), 256);
 }
 
-INSTANTIATE_TEST_SUITE_P(Art, ArtworkFile,
-                         ::testing::Values("unlit.png", "lit.png", "unlit.bmp", "lit.bmp"));
+INSTANTIATE_TEST_SUITE_P(Art, ArtworkFile, ::testing::Values("unlit.png", "lit.png", "unlit.bmp", "lit.bmp"));
 
 class ArtworkPair : public ::testing::TestWithParam<const char*> {};
 
@@ -134,9 +133,9 @@ TEST(Icon, IcoHoldsTheSamePictureAsFourBitsWithAMask)
     std::array<QRgb, 16> table{};
     for (int i = 0; i < 16; ++i) {
         const int o = dib + 40 + 4 * i;
-        table[static_cast<std::size_t>(i)] = qRgb(static_cast<std::uint8_t>(ico[o + 2]),
-                                                  static_cast<std::uint8_t>(ico[o + 1]),
-                                                  static_cast<std::uint8_t>(ico[o]));
+        table[static_cast<std::size_t>(i)] =
+            qRgb(static_cast<std::uint8_t>(ico[o + 2]), static_cast<std::uint8_t>(ico[o + 1]),
+                 static_cast<std::uint8_t>(ico[o]));
     }
     EXPECT_EQ(table, kVga);
     const int xor_at = dib + 40 + 64;
@@ -178,8 +177,8 @@ TEST(Generator, ReproducesTheCommittedFilesByteForByte)
     ASSERT_TRUE(dir.isValid());
     ASSERT_EQ(RunGenerator("\"" + dir.path().toStdString() + "\""), 0);
     const QStringList names = {
-        QStringLiteral("unlit.png"), QStringLiteral("lit.png"),     QStringLiteral("unlit.bmp"),
-        QStringLiteral("lit.bmp"),   QStringLiteral("icon.png"),    QStringLiteral("tarvisk.ico"),
+        QStringLiteral("unlit.png"),    QStringLiteral("lit.png"),  QStringLiteral("unlit.bmp"),
+        QStringLiteral("lit.bmp"),      QStringLiteral("icon.png"), QStringLiteral("tarvisk.ico"),
         QStringLiteral("icon-256.png"),
     };
     for (const QString& name : names) {

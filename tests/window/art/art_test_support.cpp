@@ -6,15 +6,9 @@
 
 namespace tarvisk::art::test {
 
-QString ArtPath(const QString& name)
-{
-    return QStringLiteral(TARVISK_ART_DIR "/") + name;
-}
+QString ArtPath(const QString& name) { return QStringLiteral(TARVISK_ART_DIR "/") + name; }
 
-QImage LoadArt(const QString& name)
-{
-    return QImage(ArtPath(name));
-}
+QImage LoadArt(const QString& name) { return QImage(ArtPath(name)); }
 
 QByteArray ReadArt(const QString& name)
 {
@@ -35,7 +29,7 @@ std::uint32_t U16(const QByteArray& bytes, int offset)
     if (offset + 2 > bytes.size())
         return 0;
     return static_cast<std::uint8_t>(bytes[offset]) |
-           static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[offset + 1])) << 8;
+        static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[offset + 1])) << 8;
 }
 
 std::uint32_t U32(const QByteArray& bytes, int offset)
@@ -55,9 +49,6 @@ bool BrightNeutral(QRgb c)
     return lo >= 150 && hi - lo <= 40;
 }
 
-bool White(QRgb c)
-{
-    return std::min({qRed(c), qGreen(c), qBlue(c)}) >= 225;
-}
+bool White(QRgb c) { return std::min({qRed(c), qGreen(c), qBlue(c)}) >= 225; }
 
 } // namespace tarvisk::art::test
