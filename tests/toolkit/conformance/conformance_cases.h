@@ -36,35 +36,19 @@ inline constexpr ControlId Dir = 0, Combo = 1, PicA = 2, PicB = 3, Tick = 4;
 
 inline const FormDesign& Design()
 {
+    // clang-format off
     static const ControlDesign controls[] = {
         {.name = "Dir1", .kind = ControlKind::FolderList, .width = 10, .height = 10},
-        {.name = "cboPick",
-         .kind = ControlKind::ComboBox,
-         .left = 8,
-         .top = 8,
-         .width = 120,
-         .height = 21,
-         .text = "start",
-         .back_color = {128, 0, 0},
-         .fore_color = {255, 255, 255}},
+        {.name = "cboPick", .kind = ControlKind::ComboBox, .left = 8, .top = 8, .width = 120,
+         .height = 21, .text = "start", .back_color = {128, 0, 0}, .fore_color = {255, 255, 255}},
         // A canvas outside the client area, holding the whole artwork.
-        {.name = "picA",
-         .kind = ControlKind::PictureBox,
-         .left = 300,
-         .top = 0,
-         .width = 384,
-         .height = 550,
-         .back_color = {0, 0, 255},
-         .picture = ImageId::UnlitArtwork},
-        {.name = "picB",
-         .kind = ControlKind::PictureBox,
-         .left = 100,
-         .top = 40,
-         .width = 64,
-         .height = 48,
-         .back_color = {0, 255, 0}},
+        {.name = "picA", .kind = ControlKind::PictureBox, .left = 300, .top = 0, .width = 384,
+         .height = 550, .back_color = {0, 0, 255}, .picture = ImageId::UnlitArtwork},
+        {.name = "picB", .kind = ControlKind::PictureBox, .left = 100, .top = 40, .width = 64,
+         .height = 48, .back_color = {0, 255, 0}},
         {.name = "tmrTick", .kind = ControlKind::Timer, .enabled = false, .interval_ms = 20},
     };
+    // clang-format on
     static const FormDesign design{.caption = "Conformance",
                                    .client_width = 200,
                                    .client_height = 120,
