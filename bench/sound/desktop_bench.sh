@@ -49,7 +49,7 @@ for rate in 48000 44100; do
   done
   # Steps are judged on the pure tones, which move least of all by themselves.
   xdotool mousemove $((wx + 60)) $((wy + 429)) click 1 sleep 0.5 key Down Down Return sleep 0.5
-  tones="$work/prog/Tunes/Pure Tone"
+  tones="$work/prog/Tunes/Sine"
   for i in 0 1 2 3 4 5 0 2 4; do
     other=$(((i + 3) % 6))
     press "$i" idle "$tones/${note_files[$i]}"; sleep 0.7

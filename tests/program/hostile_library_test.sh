@@ -24,7 +24,7 @@ mkdir -p "$hostile" "$work/run"
 chmod 700 "$work/run"
 cp "$build/tarvisk" "$work/prog/"
 cp "$build/Tunes/reset.wav" "$tunes/"
-cp "$build/Tunes/Pure Tone/H.wav" "$hostile/" # the good note, B3 at 246.9 Hz
+cp "$build/Tunes/Sine/H.wav" "$hostile/" # the good note, B3 at 246.9 Hz
 
 # A 16-bit mono WAV header at 44100 Hz: RIFF size, then data size.
 wav_header() {
