@@ -27,7 +27,17 @@ set(CPACK_PACKAGE_NAME Tarvisk)
 set(CPACK_PACKAGE_VENDOR Tarvisk)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Reference notes for tuning a guitar by ear")
-set(CPACK_PACKAGE_FILE_NAME tarvisk-${PROJECT_VERSION}-win32)
+# The shipped downloads are the 32-bit ones. A 64-bit build makes the same
+# installer as a 64-bit program, for testing where no 32-bit code runs. CPack
+# already installs a win64 build under $PROGRAMFILES64, and the installer,
+# running natively, registers itself in the 64-bit registry view.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(tarvisk_windows win64)
+  set(CPACK_NSIS_DEFINES "  Target amd64-unicode")
+else()
+  set(tarvisk_windows win32)
+endif()
+set(CPACK_PACKAGE_FILE_NAME tarvisk-${PROJECT_VERSION}-${tarvisk_windows})
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Tarvisk)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Tarvisk)
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_BINARY_DIR}/packaging/license.txt)
