@@ -19,7 +19,7 @@ ensure_win32_packages() {
     local sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo dpkg --add-architecture i386
-    $sudo apt-get update -qq
+    $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
   fi
   ensure_packages "$@"
 }
