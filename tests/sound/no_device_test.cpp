@@ -1,7 +1,7 @@
 // Starting without any audio device, and resting when nothing sounds. Each
 // case runs a probe process of its own: OpenAL reads its settings once.
 
-#include "tests/sound/sound_test_support.h"
+#include "tools/fixtures/sound_fixtures.h"
 
 #include <gtest/gtest.h>
 
