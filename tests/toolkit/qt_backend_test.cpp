@@ -36,12 +36,6 @@ TEST_F(Backend, WindowIsAFixedToolWindowOfExactlyTheArtworkSize)
     EXPECT_TRUE(w.isVisible());
 }
 
-TEST(QtCommandLine, QtIsGivenOnlyTheProgramsName)
-{
-    // The test program's own arguments never reach Qt.
-    EXPECT_EQ(QCoreApplication::arguments().size(), 1);
-}
-
 TEST_F(Backend, ControlsSitOnTheirRectanglesAndTheHiddenOnesOutside)
 {
     MakeLibrary({});
