@@ -5,7 +5,7 @@
 // idle case uses OpenAL's "null" device unless ALSOFT_DRIVERS says otherwise,
 // since it mixes in a thread of its own just like a real one.
 
-#include "tests/sound/sound_test_support.h"
+#include "tools/fixtures/sound_fixtures.h"
 #include "toolkit/openal/openal_sound_output.h"
 
 #include <benchmark/benchmark.h>

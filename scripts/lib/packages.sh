@@ -9,7 +9,7 @@ TARVISK_PACKAGES=(
   libxcb1-dev xvfb xauth xdotool x11-utils imagemagick openbox
   desktop-file-utils appstream dpkg-dev strace lintian
   dbus at-spi2-core python3-pyatspi weston xwayland qt6-wayland
-  pulseaudio pulseaudio-utils
+  pulseaudio pulseaudio-utils locales
 )
 
 ensure_packages() {

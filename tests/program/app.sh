@@ -9,16 +9,32 @@ check() { # name, then a command that must succeed
   else failed=$((failed + 1)); echo "FAIL $name"; fi
 }
 
-start_app() { # environment settings for the program, such as ALSOFT_DRIVERS=null
+# Environment settings for the program, such as ALSOFT_DRIVERS=null, then
+# after "--" its command-line arguments.
+start_app() {
+  local settings=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do settings+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
   mkdir -p "$work/run"
   chmod 700 "$work/run"
-  env XDG_RUNTIME_DIR="$work/run" "$@" "$work/prog/tarvisk" >"$work/out.txt" 2>&1 &
+  env XDG_RUNTIME_DIR="$work/run" "${settings[@]}" "$work/prog/tarvisk" "$@" >"$work/out.txt" 2>&1 &
   app=$!
   window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvisk$' | head -n 1)
+  [ -n "$window" ] || { wx=0 wy=0 ww=0 wh=0; return 1; }
   sleep 0.5
   read -r wx wy ww wh < <(xwininfo -id "$window" | awk '
     /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
     /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}')
+}
+
+# Whether a window's frame, its top-left corner at X, Y and its size
+# FRAME_W x FRAME_H more than the client area, stands where the program
+# places it on the 1280 x 1024 screen: centred across, its centre at 0.425
+# of the height.
+centred() { # x, y, frame_w, frame_h
+  local outer_w=$(( (384 + $3) * 15 )) outer_h=$(( (550 + $4) * 15 ))
+  local top=$(( (13056 / 2 - outer_h / 2 + 7) / 15 )) left=$(( (19200 / 2 - outer_w / 2 + 7) / 15 ))
+  [ "$1,$2" = "$left,$top" ] || { echo "  frame at $1,$2, expected $left,$top"; return 1; }
 }
 
 click() { # x, y in client pixels, button

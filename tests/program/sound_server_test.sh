@@ -31,7 +31,7 @@ record_press() { # string index, recording
 }
 
 start_pulse 48000 || exit 1
-start_app
+start_app ALSOFT_DRIVERS=pulse
 sleep 1
 record_press 2 "$work/before.raw"
 check "a press is heard" heard "$work/before.raw"

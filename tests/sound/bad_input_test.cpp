@@ -2,7 +2,7 @@
 // keeps its memory bounded, sounds the alert where nothing can be played and
 // plays the next good file as usual.
 
-#include "tests/sound/sound_test_support.h"
+#include "tools/fixtures/sound_fixtures.h"
 #include "toolkit/openal/openal_sound_output.h"
 #include "toolkit/openal/wav_decoder.h"
 

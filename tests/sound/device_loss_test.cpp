@@ -1,7 +1,7 @@
 // The worker's answer to a lost device, with a device that fails on demand:
 // a loopback device cannot be disconnected.
 
-#include "tests/sound/sound_test_support.h"
+#include "tools/fixtures/sound_fixtures.h"
 #include "toolkit/openal/sound_worker.h"
 
 #include <gtest/gtest.h>

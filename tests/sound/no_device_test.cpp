@@ -1,7 +1,7 @@
 // Starting without any audio device, and resting when nothing sounds. Each
 // case runs a probe process of its own: OpenAL reads its settings once.
 
-#include "tests/sound/sound_test_support.h"
+#include "tools/fixtures/sound_fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -38,15 +38,7 @@ ProbeRun RunProbe(const std::string& environment, const std::string& arguments)
     return run;
 }
 
-std::size_t Lines(const std::string& text)
-{
-    std::size_t lines = 0;
-    for (char c : text)
-        lines += c == '\n' ? 1 : 0;
-    return lines + (!text.empty() && text.back() != '\n' ? 1 : 0);
-}
-
-TEST(NoAudioDevice, ProgramRunsOnSilentlyWithAtMostOneLineOnStderr)
+TEST(NoAudioDevice, ProgramRunsOnSilentlyWithOneLineOnStderr)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"ALSOFT_DRIVERS=no-such-driver", "''"},
@@ -57,7 +49,7 @@ TEST(NoAudioDevice, ProgramRunsOnSilentlyWithAtMostOneLineOnStderr)
         const ProbeRun run = RunProbe(environment, device);
         EXPECT_EQ(run.exit_code, 0);
         EXPECT_EQ(run.out, "open=0 paused=0 period=0\n");
-        EXPECT_LE(Lines(run.err), 1u) << run.err;
+        EXPECT_EQ(run.err, "tarvisk: no audio output device, sound is off\n");
     }
 }
 

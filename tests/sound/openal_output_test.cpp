@@ -1,6 +1,6 @@
 // What the OpenAL output really sounds, rendered through a loopback device.
 
-#include "tests/sound/sound_test_support.h"
+#include "tools/fixtures/sound_fixtures.h"
 #include "toolkit/openal/fallback_alert.h"
 #include "toolkit/openal/openal_sound_output.h"
 

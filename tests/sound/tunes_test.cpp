@@ -2,7 +2,7 @@
 // and the library it makes, measured to a hundredth of a cent.
 
 #include "sound/library.h"
-#include "tests/sound/sound_test_support.h"
+#include "tools/fixtures/sound_fixtures.h"
 #include "tools/tunes/library_tool.h"
 #include "tools/tunes/notes.h"
 #include "tools/tunes/pitch.h"

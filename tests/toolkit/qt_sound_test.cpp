@@ -4,7 +4,7 @@
 
 #include "qt_fixture.h"
 
-#include "tests/sound/sound_test_support.h"
+#include "tools/fixtures/sound_fixtures.h"
 #include "toolkit/openal/openal_sound_output.h"
 #include "tools/tunes/pitch.h"
 #include "window/tuner_form.h"

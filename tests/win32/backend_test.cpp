@@ -269,6 +269,8 @@ TEST_F(Backend, StaleFiringOfATimerNowOffIsDropped)
     EXPECT_EQ(events_.log.size(), before);
 }
 
+void CALLBACK EndTheLoop(HWND, UINT, UINT_PTR, DWORD) { ::PostQuitMessage(1); }
+
 TEST_F(Backend, CloseRaisesUnloadThenEndsTheLoop)
 {
     form_->Show();
@@ -279,7 +281,11 @@ TEST_F(Backend, CloseRaisesUnloadThenEndsTheLoop)
 
     events_.cancel_with = 0;
     ::PostMessageA(Window(), WM_CLOSE, 0, 0);
+    // A loop that the close does not end is ended by a guard with another
+    // exit code, so the test fails instead of hanging.
+    const UINT_PTR guard = ::SetTimer(nullptr, 0, 60000, EndTheLoop);
     EXPECT_EQ(platform_.Run(), 0);
+    ::KillTimer(nullptr, guard);
     EXPECT_EQ(Window(), nullptr);
     EXPECT_EQ(std::count(events_.log.begin(), events_.log.end(), "Unload"), 2);
 }
