@@ -73,9 +73,8 @@ std::optional<TunedNote> TuneNote(std::span<const float> recording, double hz, s
     const auto frames = static_cast<std::size_t>(kNoteSeconds * kRate);
     TunedNote note;
     for (note.tries = 1; note.tries <= kMaxTries; ++note.tries) {
-        note.samples = FinishSound(note.ratio == 1.0 ? std::vector<float>(recording.begin(), recording.end())
-                                                     : Resample(recording, note.ratio, frames),
-                                   kNoteSeconds, kNoteFade);
+        note.samples = note.ratio == 1.0 ? FinishSound(recording, kNoteSeconds, kNoteFade)
+                                         : FinishSound(Resample(recording, note.ratio, frames), kNoteSeconds, kNoteFade);
         const auto measured = MeasureNote(note.samples, kRate, hz);
         if (!measured) {
             error = "no clear pitch near " + std::to_string(hz) + " Hz";

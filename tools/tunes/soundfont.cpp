@@ -55,7 +55,7 @@ std::unique_ptr<SoundFont> SoundFont::Open(const std::filesystem::path& path, st
     fluid_settings_t* settings = s->settings.get();
     // Dry and single-threaded, so a note is the same on every run and
     // machine; samples loaded as the instruments are chosen, which is much
-    // quicker than the whole 140 MB, and never locked in memory.
+    // quicker than reading all 148 MB, and never locked in memory.
     fluid_settings_setint(settings, "synth.reverb.active", 0);
     fluid_settings_setint(settings, "synth.chorus.active", 0);
     fluid_settings_setint(settings, "synth.cpu-cores", 1);
