@@ -15,12 +15,17 @@ if(TARVISK_TUNES_DIR)
   install(DIRECTORY ${TARVISK_TUNES_DIR}/ DESTINATION Tunes FILES_MATCHING PATTERN "*.wav")
 endif()
 
-# The licence page shows the licence of packaging/linux/copyright as text.
+# The notice of packaging/linux/copyright, the package's, as plain text:
+# who holds which files, the recorded notes' origin and the licence. The
+# installer shows it as its licence page, and the zip and the installed
+# folder carry it beside the program as copyright.txt.
 file(READ ${PROJECT_SOURCE_DIR}/packaging/linux/copyright tarvisk_copyright)
-string(REGEX REPLACE ".*\nLicense: MIT\n" "" tarvisk_license "${tarvisk_copyright}")
-string(REGEX REPLACE "\n \\.\n" "\n\n" tarvisk_license "${tarvisk_license}")
-string(REGEX REPLACE "(^|\n) " "\\1" tarvisk_license "${tarvisk_license}")
-file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/packaging/license.txt "${tarvisk_license}")
+string(REGEX REPLACE "^Format: [^\n]*\n" "" tarvisk_notice "${tarvisk_copyright}")
+string(REGEX REPLACE "\n \\.\n" "\n\n" tarvisk_notice "${tarvisk_notice}")
+string(REGEX REPLACE "(^|\n) " "\\1" tarvisk_notice "${tarvisk_notice}")
+string(REPLACE "\n" "\r\n" tarvisk_notice "${tarvisk_notice}")
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/packaging/copyright.txt "${tarvisk_notice}")
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/copyright.txt DESTINATION .)
 
 set(CPACK_GENERATOR NSIS ZIP)
 set(CPACK_PACKAGE_NAME Tarvisk)
@@ -40,7 +45,7 @@ endif()
 set(CPACK_PACKAGE_FILE_NAME tarvisk-${PROJECT_VERSION}-${tarvisk_windows})
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Tarvisk)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Tarvisk)
-set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_BINARY_DIR}/packaging/license.txt)
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_BINARY_DIR}/packaging/copyright.txt)
 # The zip unpacks into a folder of its own, ready to run from there.
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 

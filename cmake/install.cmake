@@ -110,11 +110,15 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # CPack puts the summary first and indents each line of the long description.
 set(CPACK_PACKAGE_DESCRIPTION "Tarvisk shows a guitar headstock: press a string and hear its note,
 once or repeating until the next press. Its sound sets at A4 = 440 Hz are
-acoustic, electric and a pure sine tone in standard tuning, and Drop D,
-DADGAD, Open G, Open D and E flat; tarvisk-tunes makes libraries at a
-concert pitch from 415 to 466 Hz and sets in any tuning.")
+recorded acoustic, electric and nylon-string guitars and a pure sine tone in
+standard tuning, and Drop D, DADGAD, Open G, Open D and E flat;
+tarvisk-tunes makes libraries at a concert pitch from 415 to 466 Hz and sets
+in any tuning.")
 # The libraries linked, found by dpkg-shlibdeps; Qt's X11 and Wayland
 # platform plugins are only recommended by Qt itself, but the window needs them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The shipped library is made already; tarvisk-tunes needs the recordings
+# only to make another, and says so without them.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fluid-soundfont-gm")
 include(CPack)

@@ -6,6 +6,7 @@ TARVISK_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev fonts-dejavu-core
   libopenal-dev libopenal1 libsndfile1-dev
+  libfluidsynth-dev fluid-soundfont-gm libsamplerate0-dev
   libxcb1-dev xvfb xauth xdotool x11-utils imagemagick openbox
   desktop-file-utils appstream dpkg-dev strace lintian
   dbus at-spi2-core python3-pyatspi weston xwayland qt6-wayland

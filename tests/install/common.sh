@@ -2,7 +2,7 @@
 # private temporary folder and has started Xvfb for start_installed.
 
 # The sets of the default library (tools/tunes/default_sets.h).
-default_sets=(Acoustic Electric Sine "Drop D" DADGAD "Open G" "Open D" "E flat")
+default_sets=(Acoustic Electric Nylon Sine "Drop D" DADGAD "Open G" "Open D" "E flat")
 
 passed=0 failed=0 skipped=0
 check() { # name, then a command that must succeed

@@ -68,6 +68,8 @@ check "apt could install it" bash -c 'apt-get install --simulate "$1" >"$2" 2>&1
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
 root=$(realpath "$root")
+check "copyright: FluidR3 GM's notice for the recorded notes" \
+  grep -qF "Copyright: 2000-2002, 2008 Frank Wen" "$root/usr/share/doc/tarvisk/copyright"
 start_xvfb wm || exit 1
 trap cleanup EXIT
 check "unpacked program starts through usr/bin/tarvisk" start_installed "$root/usr/bin/tarvisk"

@@ -33,22 +33,25 @@ check "32-bit installer and zip carry version $version" test -f "$installer" -a 
 unzip -Z1 "$zip" >"$work/zip.txt" 2>&1
 zipped_side_by_side() {
   local file
-  for file in tarvisk.exe Tunes/reset.wav Tunes/Chord.wav Tunes/Acoustic/E.wav; do
+  for file in tarvisk.exe Tunes/reset.wav Tunes/Chord.wav Tunes/Acoustic/E.wav copyright.txt; do
     grep -qxF "tarvisk-$version-win32/$file" "$work/zip.txt" || return 1
   done
 }
-check "zip: tarvisk.exe and Tunes side by side in one folder" zipped_side_by_side
+check "zip: tarvisk.exe, Tunes and copyright.txt side by side in one folder" zipped_side_by_side
+check "zip: copyright.txt holds FluidR3 GM's notice for the recorded notes" bash -c \
+  'unzip -p "$1" "tarvisk-$2-win32/copyright.txt" | grep -qF "Copyright: 2000-2002, 2008 Frank Wen"' \
+  _ "$zip" "$version"
 
 # What NSIS packed, by 7-Zip, and the script CPack gave it.
 7zz l -slt "$installer" | sed -n 's/^Path = //p' | tr '\\' / >"$work/packed.txt"
 packed_side_by_side() {
   local file
-  for file in tarvisk.exe Tunes/reset.wav Tunes/Acoustic/E.wav; do
+  for file in tarvisk.exe Tunes/reset.wav Tunes/Acoustic/E.wav copyright.txt; do
     grep -qxF "$file" "$work/packed.txt" || return 1
   done
   ! grep -q '^bin/' "$work/packed.txt"
 }
-check "32-bit installer packs tarvisk.exe and Tunes side by side" packed_side_by_side
+check "32-bit installer packs tarvisk.exe, Tunes and copyright.txt side by side" packed_side_by_side
 nsi=$work/cpack/_CPack_Packages/win32/NSIS/project.nsi
 script_registers() {
   grep -qF "CreateShortCut '\$SMPROGRAMS\\\$STARTMENU_FOLDER\\Tarvisk.lnk' '\$INSTDIR\\tarvisk.exe'" "$nsi" &&
@@ -57,6 +60,7 @@ script_registers() {
 }
 check "32-bit installer script: Start-menu shortcut to tarvisk.exe, uninstaller with version and icon" \
   script_registers
+check "32-bit installer's licence page shows copyright.txt" grep -q 'MUI_PAGE_LICENSE ".*copyright\.txt"' "$nsi"
 
 if wine32_runs; then
   bits=32 wine=wine

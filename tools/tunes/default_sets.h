@@ -1,6 +1,6 @@
 #pragma once
 // The sound sets of the default library: each set's name (its folder, shown
-// as it stands in the window's narrow list), its tone and its tuning.
+// as it stands in the window's narrow list), its sound and its tuning.
 
 #include "tools/tunes/notes.h"
 
@@ -9,7 +9,24 @@
 
 namespace tarvisk::tunes {
 
-enum class SetKind { Acoustic, Electric, PureTone };
+// The guitars are recorded (FluidR3 GM); the pure tone is synthesised.
+enum class SetKind { Acoustic, Electric, Nylon, PureTone };
+
+// The General MIDI program a recorded sound is rendered from, 0 for none.
+constexpr int GmProgram(SetKind kind)
+{
+    switch (kind) {
+    case SetKind::Acoustic:
+        return 26; // steel-string acoustic guitar
+    case SetKind::Electric:
+        return 28; // clean electric guitar
+    case SetKind::Nylon:
+        return 25; // nylon-string guitar
+    case SetKind::PureTone:
+        break;
+    }
+    return 0;
+}
 
 struct SoundSetDef {
     std::string_view name;
@@ -18,9 +35,10 @@ struct SoundSetDef {
 };
 
 // "Acoustic" sorts first, so the window's initial text names a real set.
-inline constexpr std::array<SoundSetDef, 8> kDefaultSets = {{
+inline constexpr std::array<SoundSetDef, 9> kDefaultSets = {{
     {"Acoustic", SetKind::Acoustic, kStandardTuning},
     {"Electric", SetKind::Electric, kStandardTuning},
+    {"Nylon", SetKind::Nylon, kStandardTuning},
     {"Sine", SetKind::PureTone, kStandardTuning},
     {"Drop D", SetKind::Acoustic, {38, 45, 50, 55, 59, 64}}, // D2 A2 D3 G3 B3 E4
     {"DADGAD", SetKind::Acoustic, {38, 45, 50, 55, 57, 62}}, // D2 A2 D3 G3 A3 D4

@@ -2,6 +2,8 @@
 
 #include "sound/library.h"
 #include "tools/tunes/pitch.h"
+#include "tools/tunes/recorded.h"
+#include "tools/tunes/soundfont.h"
 #include "tools/tunes/synth.h"
 #include "tools/tunes/wav_io.h"
 
@@ -18,6 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Between the strings of the opening chord, from the lowest up.
+constexpr double kStrumGap = 0.045;
+
 std::string Fixed(double value, int decimals, bool sign = false)
 {
     char text[64];
@@ -33,19 +38,6 @@ bool Write(const fs::path& path, const std::vector<float>& samples, std::ostream
         return false;
     }
     return true;
-}
-
-std::vector<float> MakeNote(SetKind kind, double hz)
-{
-    switch (kind) {
-    case SetKind::Acoustic:
-        return PluckedNote(hz, Voice::Acoustic, kRate);
-    case SetKind::Electric:
-        return PluckedNote(hz, Voice::Electric, kRate);
-    case SetKind::PureTone:
-        break;
-    }
-    return PureTone(hz, kRate);
 }
 
 // One line about one file; false when it is missing or unreadable. With
@@ -67,7 +59,8 @@ bool ReportFile(const fs::path& path, const std::string& label, std::optional<in
                                         : std::to_string(wav->channels) + " channels")
            << ", " << wav->rate << " Hz, " << Fixed(static_cast<double>(wav->frames) / wav->rate, 3) << " s";
     if (measure) {
-        const auto hz = MeasurePitch(wav->mono, wav->rate);
+        const auto hz = want ? MeasureNote(wav->mono, wav->rate, NoteHz(*want, a4_hz))
+                             : MeasurePitch(wav->mono, wav->rate);
         bool in_tune = false;
         if (!hz) {
             report << ", no clear pitch";
@@ -88,7 +81,8 @@ bool ReportFile(const fs::path& path, const std::string& label, std::optional<in
     return true;
 }
 
-bool WriteSet(const fs::path& folder, SetKind kind, const Tuning& tuning, double a4_hz, std::ostream& log)
+bool WriteSet(const fs::path& folder, SetKind kind, const Tuning& tuning, double a4_hz, RecordedNotes& recorded,
+              std::ostream& log)
 {
     std::error_code ec;
     fs::create_directories(folder, ec);
@@ -97,8 +91,18 @@ bool WriteSet(const fs::path& folder, SetKind kind, const Tuning& tuning, double
         return false;
     }
     bool ok = true;
-    for (std::size_t i = 0; i < NoteFiles.size(); ++i)
-        ok = Write(folder / NoteFiles[i], MakeNote(kind, NoteHz(StringNote(tuning, i), a4_hz)), log) && ok;
+    for (std::size_t i = 0; i < NoteFiles.size(); ++i) {
+        const double hz = NoteHz(StringNote(tuning, i), a4_hz);
+        const fs::path file = folder / NoteFiles[i];
+        if (kind == SetKind::PureTone) {
+            ok = Write(file, PureTone(hz, kRate), log) && ok;
+        } else if (const TunedNote* note = recorded.Note(GmProgram(kind), hz, log)) {
+            ok = Write(file, note->samples, log) && ok;
+        } else {
+            log << file.string() << ": not written\n";
+            ok = false;
+        }
+    }
     return ok;
 }
 
@@ -125,8 +129,17 @@ bool IsSetName(std::string_view name)
 
 bool GenerateLibrary(const fs::path& out, const GenerateOptions& options, std::ostream& log)
 {
+    // Never a synthesised stand-in: without the recordings nothing is made.
+    std::string error;
+    const auto font = SoundFont::Open(options.soundfont, error);
+    if (!font) {
+        log << error << "\n";
+        return false;
+    }
+    RecordedNotes recorded(*font);
     if (options.set)
-        return WriteSet(out / options.set->name, SetKind::Acoustic, options.set->tuning, options.a4_hz, log);
+        return WriteSet(out / options.set->name, SetKind::Acoustic, options.set->tuning, options.a4_hz, recorded,
+                        log);
 
     std::error_code ec;
     fs::create_directories(out, ec);
@@ -136,13 +149,16 @@ bool GenerateLibrary(const fs::path& out, const GenerateOptions& options, std::o
     }
     bool ok = Write(out / kResetFile, ResetSound(kRate), log);
 
-    std::array<double, 6> open_strings{};
-    for (std::size_t s = 0; s < open_strings.size(); ++s)
-        open_strings[s] = NoteHz(kStandardTuning[s], options.a4_hz);
-    ok = Write(out / kChordFile, Strum(open_strings, kRate), log) && ok;
+    std::vector<double> open_strings;
+    for (const int note : kStandardTuning)
+        open_strings.push_back(NoteHz(note, options.a4_hz));
+    if (const auto chord = recorded.Strum(GmProgram(SetKind::Acoustic), open_strings, kStrumGap, log))
+        ok = Write(out / kChordFile, *chord, log) && ok;
+    else
+        ok = false;
 
     for (const SoundSetDef& set : kDefaultSets)
-        ok = WriteSet(out / set.name, set.kind, set.tuning, options.a4_hz, log) && ok;
+        ok = WriteSet(out / set.name, set.kind, set.tuning, options.a4_hz, recorded, log) && ok;
     return ok;
 }
 

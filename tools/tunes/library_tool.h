@@ -4,6 +4,7 @@
 
 #include "tools/tunes/default_sets.h"
 #include "tools/tunes/notes.h"
+#include "tools/tunes/soundfont.h"
 
 #include <filesystem>
 #include <optional>
@@ -12,7 +13,7 @@
 
 namespace tarvisk::tunes {
 
-// One set of one's own, in the acoustic tone.
+// One set of one's own, in the acoustic sound.
 struct ExtraSet {
     std::string name;
     Tuning tuning = kStandardTuning;
@@ -23,6 +24,8 @@ struct GenerateOptions {
     // With a set, only that set's folder is written; without, the whole
     // default library.
     std::optional<ExtraSet> set;
+    // The recorded guitars come from here.
+    std::filesystem::path soundfont = kFluidR3Path;
 };
 
 // Concert pitch from Baroque (415) to the high old organs (466).
@@ -42,8 +45,9 @@ std::optional<Tuning> DefaultSetTuning(std::string_view name);
 // ASCII letters, digits and inner spaces.
 bool IsSetName(std::string_view name);
 
-// Writes the library into `out` (created as needed); progress and failures go
-// to `log`. False when a file could not be written.
+// Writes the library into `out` (created as needed); failures go to `log`.
+// False when the soundfont cannot be loaded (then nothing is written), or a
+// note could not be made or written.
 bool GenerateLibrary(const std::filesystem::path& out, const GenerateOptions& options, std::ostream& log);
 
 // Reports every file of the library, and for the default sets each note

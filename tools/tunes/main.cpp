@@ -13,12 +13,14 @@ namespace {
 
 constexpr char kUsage[] =
     "Usage:\n"
-    "  tarvisk-tunes generate OUT_DIR [--a4 HZ]\n"
+    "  tarvisk-tunes generate OUT_DIR [--a4 HZ] [--soundfont FILE]\n"
     "      Writes the default library into OUT_DIR: reset.wav, Chord.wav and the\n"
-    "      sets \"Acoustic\", \"Electric\", \"Sine\" (standard tuning), \"Drop D\",\n"
-    "      \"DADGAD\", \"Open G\", \"Open D\" and \"E flat\" (E2.wav H.wav G.wav D.wav\n"
-    "      A.wav E.wav each, the strings from high to low).\n"
-    "  tarvisk-tunes generate OUT_DIR --set NAME [--tuning NOTES] [--a4 HZ]\n"
+    "      sets \"Acoustic\", \"Electric\", \"Nylon\", \"Sine\" (standard tuning),\n"
+    "      \"Drop D\", \"DADGAD\", \"Open G\", \"Open D\" and \"E flat\" (E2.wav H.wav\n"
+    "      G.wav D.wav A.wav E.wav each, the strings from high to low). The guitars\n"
+    "      are recorded notes of FluidR3 GM, each resampled onto its exact pitch;\n"
+    "      Sine is a pure tone.\n"
+    "  tarvisk-tunes generate OUT_DIR --set NAME [--tuning NOTES] [--a4 HZ] [--soundfont FILE]\n"
     "      Adds only the set NAME (letters, digits and spaces), acoustic, to OUT_DIR.\n"
     "      --tuning NOTES six notes, lowest string first\n"
     "                     (default \"E2 A2 D3 G3 B3 E4\"; e.g. \"C2 G2 C3 G3 C4 E4\")\n"
@@ -28,6 +30,8 @@ constexpr char kUsage[] =
     "      in cents. Exits non-zero when a file is missing or unreadable, or a\n"
     "      default set's note is more than 1 cent off.\n"
     "  --a4 HZ  concert pitch, 415 (Baroque) to 466 (default 440)\n"
+    "  --soundfont FILE  FluidR3 GM (default /usr/share/sounds/sf2/FluidR3_GM.sf2,\n"
+    "                    from the Debian package fluid-soundfont-gm)\n"
     "  tarvisk-tunes --help\n";
 
 int Fail(const std::string& message)
@@ -76,6 +80,8 @@ int main(int argc, char** argv)
             if (!IsSetName(args[++i]))
                 return Fail("--set takes a name of letters, digits and spaces");
             options.set = ExtraSet{args[i]};
+        } else if (args[i] == "--soundfont" && has_value && command == "generate") {
+            options.soundfont = args[++i];
         } else if (args[i] == "--tuning" && has_value && command == "generate") {
             tuning = ParseTuning(args[++i]);
             if (!tuning)

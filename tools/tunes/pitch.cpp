@@ -18,7 +18,12 @@ struct Region {
     std::size_t size() const { return end - begin; }
 };
 
-// The steady part of the note: past the attack, before the tail fades.
+// The part of a note a guitarist listens to: from 0.3 s after it starts
+// (shorter sounds lose a quarter), past the pick and the first glide of a
+// plucked string, until it has faded to a hundredth. Both ends move
+// smoothly with the sound, so a note resampled a little is measured over
+// nearly the same part: the start is found to the sample, and the end lies
+// where so little sounds that a block more or less hardly counts.
 std::optional<Region> SteadyRegion(std::span<const float> x, double rate)
 {
     const std::size_t block = std::max<std::size_t>(1, static_cast<std::size_t>(rate / 100.0));
@@ -34,15 +39,22 @@ std::optional<Region> SteadyRegion(std::span<const float> x, double rate)
     const double loudest = *std::max_element(rms.begin(), rms.end());
     if (loudest < 1e-5)
         return std::nullopt;
-    std::size_t first = 0;
-    while (rms[first] < 0.5 * loudest)
-        ++first;
+    float peak = 0.0f;
+    for (const float v : x)
+        peak = std::max(peak, std::abs(v));
+    std::size_t onset = 0;
+    while (std::abs(x[onset]) < 0.25f * peak)
+        ++onset;
     std::size_t last = rms.size() - 1;
-    while (rms[last] < 0.05 * loudest)
+    while (rms[last] < 0.01 * loudest)
         --last;
+    const std::size_t end = (last + 1) * block;
+    if (end <= onset)
+        return std::nullopt;
+    const std::size_t attack = std::clamp<std::size_t>((end - onset) / 4, 2 * block, 30 * block);
     Region region;
-    region.begin = std::min(first + 2, last) * block;
-    region.end = (last + 1) * block;
+    region.begin = std::min(onset + attack, end);
+    region.end = end;
     return region;
 }
 
@@ -100,20 +112,15 @@ std::optional<double> CoarsePeriod(std::span<const float> x, Region region, doub
     return period;
 }
 
-// The windowed component of x at `hz` over [start, start + length).
-std::complex<double> Component(std::span<const float> x, std::size_t start, std::size_t length, double hz,
-                               double rate)
+// The windowed component of x at `hz` over [start, start + window.size()).
+std::complex<double> Component(std::span<const float> x, std::size_t start, std::span<const double> window,
+                               double hz, double rate)
 {
     const std::complex<double> step = std::polar(1.0, -kTwoPi * hz / rate);
     std::complex<double> rotor = 1.0;
     std::complex<double> sum = 0.0;
-    const double n = static_cast<double>(length - 1);
-    for (std::size_t i = 0; i < length; ++i) {
-        // 4-term Blackman-Harris: neighbours a fundamental away stay out.
-        const double p = kTwoPi * static_cast<double>(i) / n;
-        const double w =
-            0.35875 - 0.48829 * std::cos(p) + 0.14128 * std::cos(2 * p) - 0.01168 * std::cos(3 * p);
-        sum += w * static_cast<double>(x[start + i]) * rotor;
+    for (std::size_t i = 0; i < window.size(); ++i) {
+        sum += window[i] * static_cast<double>(x[start + i]) * rotor;
         rotor *= step;
         if ((i & 1023) == 1023)
             rotor /= std::abs(rotor);
@@ -121,7 +128,42 @@ std::complex<double> Component(std::span<const float> x, std::size_t start, std:
     return sum;
 }
 
+// 4-term Blackman-Harris: partials a fundamental away stay out.
+std::vector<double> BlackmanHarris(std::size_t length)
+{
+    std::vector<double> w(length);
+    const double n = static_cast<double>(length - 1);
+    for (std::size_t i = 0; i < length; ++i) {
+        const double p = kTwoPi * static_cast<double>(i) / n;
+        w[i] = 0.35875 - 0.48829 * std::cos(p) + 0.14128 * std::cos(2 * p) - 0.01168 * std::cos(3 * p);
+    }
+    return w;
+}
+
 double Wrap(double phase) { return phase - kTwoPi * std::round(phase / kTwoPi); }
+
+// YIN takes a low string whose fundamental and odd partials are faint for
+// its second harmonic. Half that pitch is the note when its odd partials
+// still sound: on the recorded guitars they come to a quarter or more of
+// the even ones, while a tone that is what YIN took has a two-hundredth
+// there at most, noise and leakage.
+bool IsSecondHarmonic(std::span<const float> x, Region region, double hz, double rate)
+{
+    const auto length = static_cast<std::size_t>(std::lround(16.0 * rate / hz));
+    if (region.size() < length)
+        return false;
+    const std::vector<double> window = BlackmanHarris(length);
+    double odd = 0.0;
+    double even = 0.0;
+    // A few places across the note, as the partials rise and fall.
+    for (std::size_t place = 0; place < 4; ++place) {
+        const std::size_t at = region.begin + (region.size() - length) * place / 4;
+        odd += std::abs(Component(x, at, window, hz / 2.0, rate)) +
+            std::abs(Component(x, at, window, 1.5 * hz, rate));
+        even += std::abs(Component(x, at, window, hz, rate)) + std::abs(Component(x, at, window, 2.0 * hz, rate));
+    }
+    return odd > 0.05 * even;
+}
 
 } // namespace
 
@@ -135,45 +177,48 @@ std::optional<double> MeasurePitch(std::span<const float> mono, double rate, Pit
     const auto period = CoarsePeriod(mono, *region, rate, range);
     if (!period)
         return std::nullopt;
-    const double coarse = rate / *period;
+    double coarse = rate / *period;
     if (coarse < range.min_hz * 0.97 || coarse > range.max_hz * 1.03)
         return std::nullopt;
+    if (coarse / 2.0 >= range.min_hz && IsSecondHarmonic(mono, *region, coarse, rate))
+        coarse /= 2.0;
 
-    const auto length = static_cast<std::size_t>(std::lround(8.0 * *period));
-    if (region->size() < length + static_cast<std::size_t>(*period))
+    const double samples_per_period = rate / coarse;
+    const auto length = static_cast<std::size_t>(std::lround(8.0 * samples_per_period));
+    const auto hop = static_cast<std::size_t>(std::lround(2.0 * samples_per_period));
+    if (region->size() < length + hop)
         return coarse;
-    const std::size_t span = region->size() - length;
+    const std::vector<double> window = BlackmanHarris(length);
 
-    // Follow the fundamental unless a low harmonic carries far more energy.
-    int harmonic = 1;
-    double strongest = 0.0;
-    double fundamental = 0.0;
-    for (int h = 1; h <= 4 && h * coarse < rate / 2; ++h) {
-        const double level = std::abs(Component(mono, region->begin, length, h * coarse, rate));
-        if (h == 1)
-            fundamental = level;
-        if (level > strongest) {
-            strongest = level;
-            harmonic = h;
+    // A recorded string's pitch moves, its partials beat and its fundamental
+    // can be faint, so no single phase is followed across the whole note:
+    // each of the first partials is followed from window to window, two
+    // periods apart, where its phase cannot slip a cycle, and every step
+    // counts by its loudness. A partial at a beat's null thus hardly counts,
+    // and the weakest partials least of all.
+    double sum = 0.0;
+    double weights = 0.0;
+    for (int h = 1; h <= 4 && h * coarse < 0.45 * rate; ++h) {
+        const double hz = h * coarse;
+        const double expected = kTwoPi * hz * static_cast<double>(hop) / rate;
+        auto previous = Component(mono, region->begin, window, hz, rate);
+        for (std::size_t at = region->begin + hop; at + length <= region->end; at += hop) {
+            const auto current = Component(mono, at, window, hz, rate);
+            const double slip = Wrap(std::arg(current * std::conj(previous)) - expected);
+            const double weight = std::sqrt(std::abs(current) * std::abs(previous));
+            sum += weight * (hz + slip * rate / (kTwoPi * static_cast<double>(hop))) / h;
+            weights += weight;
+            previous = current;
         }
     }
-    if (fundamental >= 0.1 * strongest)
-        harmonic = 1;
+    if (!(weights > 0.0))
+        return coarse;
+    return sum / weights;
+}
 
-    double hz = harmonic * coarse;
-    auto distance = static_cast<std::size_t>(2.0 * *period);
-    for (;;) {
-        distance = std::min(distance, span);
-        const auto a = Component(mono, region->begin, length, hz, rate);
-        const auto b = Component(mono, region->begin + distance, length, hz, rate);
-        const double expected = kTwoPi * hz * static_cast<double>(distance) / rate;
-        const double slip = Wrap(std::arg(b) - std::arg(a) - expected);
-        hz += slip * rate / (kTwoPi * static_cast<double>(distance));
-        if (distance == span)
-            break;
-        distance *= 4;
-    }
-    return hz / harmonic;
+std::optional<double> MeasureNote(std::span<const float> mono, double rate, double hz)
+{
+    return MeasurePitch(mono, rate, {hz / std::numbers::sqrt2, hz * std::numbers::sqrt2});
 }
 
 } // namespace tarvisk::tunes

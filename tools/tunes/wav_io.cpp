@@ -2,10 +2,12 @@
 
 #include "toolkit/openal/sndfile_guards.h"
 
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sndfile.h>
-#include <filesystem>
 #include <system_error>
 
 namespace tarvisk::tunes {
@@ -26,7 +28,22 @@ std::string FormatInfoName(int format)
     return info.name;
 }
 
+// One full scale both ways, as libsndfile reads 16-bit PCM back (1/32768),
+// so writing what AsWritten gives changes nothing.
+std::int16_t ToPcm16(float v)
+{
+    return static_cast<std::int16_t>(std::clamp(std::lrint(static_cast<double>(v) * 32768.0), -32768L, 32767L));
+}
+
 } // namespace
+
+std::vector<float> AsWritten(std::span<const float> mono)
+{
+    std::vector<float> out(mono.size());
+    std::transform(mono.begin(), mono.end(), out.begin(),
+                   [](float v) { return static_cast<float>(ToPcm16(v)) / 32768.0f; });
+    return out;
+}
 
 bool WriteWav(const std::string& path, std::span<const float> mono, int rate, std::string& error)
 {
@@ -39,8 +56,10 @@ bool WriteWav(const std::string& path, std::span<const float> mono, int rate, st
         error = sf_strerror(nullptr);
         return false;
     }
-    const auto frames = static_cast<sf_count_t>(mono.size());
-    if (sf_writef_float(file.get(), mono.data(), frames) != frames) {
+    std::vector<std::int16_t> pcm(mono.size());
+    std::transform(mono.begin(), mono.end(), pcm.begin(), ToPcm16);
+    const auto frames = static_cast<sf_count_t>(pcm.size());
+    if (sf_writef_short(file.get(), pcm.data(), frames) != frames) {
         error = sf_strerror(file.get());
         return false;
     }

@@ -12,6 +12,10 @@ namespace tarvisk::tunes {
 // Writes 16-bit PCM mono; false with a reason on failure.
 bool WriteWav(const std::string& path, std::span<const float> mono, int rate, std::string& error);
 
+// The samples as WriteWav stores them and ReadWav gives them back, so a note
+// can be measured exactly as it will be heard.
+std::vector<float> AsWritten(std::span<const float> mono);
+
 struct WavData {
     int rate = 0;
     int channels = 0;
