@@ -81,7 +81,7 @@ TEST_F(Startup, SelectingTheFirstSetRunsTheClickExactlyOnceAndPlaysNothing)
     Main(program_);
     EXPECT_EQ(Count("cboSound.ListIndex 0"), 1);
     ASSERT_EQ(mem_.sounds.size(), 1u) << "only the opening chord";
-    EXPECT_EQ(program_.tuner->Modes().IsLooping, False);
+    EXPECT_EQ(program_.tuner->Modes().IsLooping, kFalse);
 }
 
 TEST_F(Startup, SecondInstanceEndsBeforeAnyWindowExists)
