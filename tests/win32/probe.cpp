@@ -145,7 +145,7 @@ int AccAll()
     self.lVal = CHILDID_SELF;
     for (HWND at = ::GetWindow(windows.front(), GW_CHILD); at; at = ::GetWindow(at, GW_HWNDNEXT)) {
         IAccessible* object = nullptr;
-        if (SUCCEEDED(::AccessibleObjectFromWindow(at, OBJID_CLIENT, IID_IAccessible,
+        if (SUCCEEDED(::AccessibleObjectFromWindow(at, OBJID_CLIENT, __uuidof(IAccessible),
                                                    reinterpret_cast<void**>(&object))) &&
             object) {
             PrintObject(object, self);

@@ -8,6 +8,7 @@
 
 #include "toolkit/win32/form.h"
 #include "toolkit/win32/platform.h"
+#include "bstr.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@ namespace tk::win32 {
 namespace {
 
 namespace ctl = tarvisk::ctl;
+using testing::Narrow;
 
 struct Played {
     std::string path;
@@ -34,16 +36,7 @@ public:
     std::vector<Played> played;
 };
 
-std::string Narrow(BSTR text)
-{
-    std::string out;
-    for (UINT i = 0; text && i < ::SysStringLen(text); ++i)
-        out += static_cast<char>(text[i]);
-    ::SysFreeString(text);
-    return out;
-}
-
-class ScreenReader : public testing::Test {
+class ScreenReader : public ::testing::Test {
 protected:
     ScreenReader()
         : platform_(::GetModuleHandleA(nullptr), "Tarvisk.ScreenReaderTest"),
@@ -155,7 +148,7 @@ TEST_F(ScreenReader, LoopIsACheckBoxCheckedWhileLoopModeIsOnAndTheSoundListIsNam
 {
     IAccessible* loop = nullptr;
     ASSERT_EQ(::AccessibleObjectFromWindow(::GetDlgItem(window_, kFirstChildId + ctl::Picture2), OBJID_CLIENT,
-                                           IID_IAccessible, reinterpret_cast<void**>(&loop)),
+                                           __uuidof(IAccessible), reinterpret_cast<void**>(&loop)),
               S_OK);
     BSTR text = nullptr;
     loop->get_accName(Self(), &text);
@@ -173,7 +166,7 @@ TEST_F(ScreenReader, LoopIsACheckBoxCheckedWhileLoopModeIsOnAndTheSoundListIsNam
 
     IAccessible* list = nullptr;
     ASSERT_EQ(::AccessibleObjectFromWindow(::GetDlgItem(window_, kFirstChildId + ctl::cboSound), OBJID_CLIENT,
-                                           IID_IAccessible, reinterpret_cast<void**>(&list)),
+                                           __uuidof(IAccessible), reinterpret_cast<void**>(&list)),
               S_OK);
     list->get_accName(Self(), &text);
     EXPECT_EQ(Narrow(text), "Sound");
@@ -185,7 +178,7 @@ TEST_F(ScreenReader, LoopIsACheckBoxCheckedWhileLoopModeIsOnAndTheSoundListIsNam
     for (ControlId canvas : {ctl::picAllOn, ctl::picAllOff}) {
         IAccessible* hidden = nullptr;
         ASSERT_EQ(::AccessibleObjectFromWindow(::GetDlgItem(window_, kFirstChildId + canvas), OBJID_CLIENT,
-                                               IID_IAccessible, reinterpret_cast<void**>(&hidden)),
+                                               __uuidof(IAccessible), reinterpret_cast<void**>(&hidden)),
                   S_OK);
         EXPECT_TRUE(State(hidden) & STATE_SYSTEM_INVISIBLE);
         hidden->Release();

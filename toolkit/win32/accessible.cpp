@@ -2,6 +2,9 @@
 
 #include <oleacc.h>
 
+// Interface ids by __uuidof: oleacc.dll exports IID_IAccessible as data,
+// which a plain reference would take for the address of a code thunk.
+
 namespace tk::win32 {
 
 namespace {
@@ -26,6 +29,10 @@ HRESULT Text(const std::string& text, BSTR* out)
 
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
+// COM objects end in their own Release, never through an interface pointer,
+// so the interfaces' destructors need not be virtual.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class ControlObject final : public IAccessible, public IOleWindow {
 public:
     ControlObject(HWND hwnd, IAccessible* standard, std::weak_ptr<ReadingSource> source)
@@ -40,9 +47,9 @@ public:
     {
         if (!out)
             return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible)
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible))
             *out = static_cast<IAccessible*>(this);
-        else if (iid == IID_IOleWindow)
+        else if (iid == __uuidof(IOleWindow))
             *out = static_cast<IOleWindow*>(this);
         else {
             *out = nullptr;
@@ -227,6 +234,7 @@ private:
     IAccessible* standard_;
     std::weak_ptr<ReadingSource> source_;
 };
+#pragma GCC diagnostic pop
 
 } // namespace
 
@@ -235,11 +243,11 @@ LRESULT AnswerGetObject(HWND hwnd, WPARAM wparam, LPARAM lparam, const std::shar
     if (static_cast<LONG>(lparam) != static_cast<LONG>(OBJID_CLIENT) || !source)
         return 0;
     IAccessible* standard = nullptr;
-    if (FAILED(::CreateStdAccessibleObject(hwnd, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard))) ||
+    if (FAILED(::CreateStdAccessibleObject(hwnd, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&standard))) ||
         !standard)
         return 0;
     auto* object = new ControlObject(hwnd, standard, source);
-    const LRESULT result = ::LresultFromObject(IID_IAccessible, wparam, static_cast<IAccessible*>(object));
+    const LRESULT result = ::LresultFromObject(__uuidof(IAccessible), wparam, static_cast<IAccessible*>(object));
     object->Release();
     // A failure leaves the question to the system.
     return FAILED(result) ? 0 : result;

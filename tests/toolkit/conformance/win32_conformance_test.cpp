@@ -4,11 +4,14 @@
 
 #include "toolkit/win32/form.h"
 #include "toolkit/win32/platform.h"
+#include "../../win32/bstr.h"
 
 #include <map>
 
 namespace tk::conformance {
 namespace {
+
+using win32::testing::Narrow;
 
 // State changes announced, by window: the system calls here from the loop.
 std::map<HWND, int>& Announced()
@@ -21,15 +24,6 @@ void CALLBACK CountAnnouncement(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LO
 {
     if (object == OBJID_CLIENT && child == CHILDID_SELF)
         ++Announced()[hwnd];
-}
-
-std::string Narrow(BSTR text)
-{
-    std::string out;
-    for (UINT i = 0; text && i < ::SysStringLen(text); ++i)
-        out += static_cast<char>(text[i]);
-    ::SysFreeString(text);
-    return out;
 }
 
 std::string Words(const VARIANT& role)
@@ -109,7 +103,7 @@ public:
     Reading Read(Form& form, ControlId id)
     {
         IAccessible* object = nullptr;
-        if (FAILED(::AccessibleObjectFromWindow(Child(form, id), OBJID_CLIENT, IID_IAccessible,
+        if (FAILED(::AccessibleObjectFromWindow(Child(form, id), OBJID_CLIENT, __uuidof(IAccessible),
                                                 reinterpret_cast<void**>(&object))) ||
             !object)
             return {};
