@@ -105,8 +105,10 @@ void QtPictureBox::DrawPicture(const tk::Picture* picture)
 void QtPictureBox::Redescribed(const Description& before)
 {
     // Qt announces a new name or description by itself.
-    setAccessibleName(QString::fromStdString(Described().name));
-    setAccessibleDescription(QString::fromStdString(Described().description));
+    if (before.name != Described().name)
+        setAccessibleName(QString::fromStdString(Described().name));
+    if (before.description != Described().description)
+        setAccessibleDescription(QString::fromStdString(Described().description));
     QAccessible::State changed;
     changed.checked = before.checked != Described().checked;
     changed.checkable = (before.role == Role::CheckBox) != (Described().role == Role::CheckBox);
