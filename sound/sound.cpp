@@ -12,12 +12,12 @@ int ret = 0;
 
 void PlayWavOnce(tk::SoundOutput& output, const std::string& path)
 {
-    tk::ResumeNext([&] { ret = output.sndPlaySoundA(path, tk::SND_ASYNC); });
+    tk::ResumeNext([&] { ret = output.sndPlaySoundA(path, tk::kPlayAsync); });
 }
 
 void PlayWavLoop(tk::SoundOutput& output, const std::string& path)
 {
-    tk::ResumeNext([&] { ret = output.sndPlaySoundA(path, tk::SND_ASYNC | tk::SND_LOOP); });
+    tk::ResumeNext([&] { ret = output.sndPlaySoundA(path, tk::kPlayAsync | tk::kPlayLoop); });
 }
 
 } // namespace tarvisk

@@ -1,5 +1,6 @@
 #include "startup/commands.h"
 
+#include "sound/library.h"
 #include "toolkit/error.h"
 #include "toolkit/form.h"
 #include "toolkit/platform.h"
@@ -80,8 +81,8 @@ void InitEnvironment(Globals& g, tk::Process& process)
 
 void InitAppPaths(Globals& g)
 {
-    tk::ResumeNext([&] { g.TunesDir = g.AppPath + "Tunes\\"; });
-    tk::ResumeNext([&] { g.ResetWav = g.TunesDir + "reset.wav"; });
+    tk::ResumeNext([&] { g.TunesDir = g.AppPath + std::string(kTunesFolder); });
+    tk::ResumeNext([&] { g.ResetWav = g.TunesDir + std::string(kResetFile); });
 }
 
 } // namespace tarvisk

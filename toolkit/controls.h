@@ -2,6 +2,7 @@
 // The controls of a window as the program uses them. Every operation may
 // throw tk::Error, which raises a run-time error in the calling procedure.
 
+#include "toolkit/accessible.h"
 #include "toolkit/picture.h"
 
 #include <cstdint>
@@ -25,6 +26,10 @@ public:
     virtual PictureRef Picture() const = 0;
     // The retained image becomes the picture, drawn at (0, 0).
     virtual void SetPicture(const PictureRef& picture) = 0;
+    // What a screen reader is told of the box from now on; a change of
+    // state is announced. A box never described is not offered as content.
+    virtual void Describe(const Description& description) = 0;
+    virtual const Description& Described() const = 0;
 };
 
 class ComboBox {

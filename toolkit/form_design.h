@@ -37,10 +37,6 @@ struct ControlDesign {
     ImageId picture = ImageId::None;
     bool enabled = true;
     int interval_ms = 0; // timer
-    // What a screen reader is told; nothing of it shows.
-    std::string_view accessible_name{};
-    std::string_view accessible_description{};
-    bool checkable = false;    // a picture box that shows on or off
     std::string_view labels{}; // label: the name of the control it names
 };
 

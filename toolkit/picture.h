@@ -27,7 +27,8 @@ using PictureRef = std::shared_ptr<const Picture>;
 // The drawing context of a retained image; 0 is no context.
 using Hdc = std::uintptr_t;
 
-inline constexpr std::uint32_t SRCCOPY = 0x00CC0020;
+// The raster operation of a plain copy (GDI's SRCCOPY).
+inline constexpr std::uint32_t kSourceCopy = 0x00CC0020;
 inline constexpr int kScaleModePixel = 3;
 
 } // namespace tk

@@ -2,6 +2,8 @@
 
 #include "toolkit/error.h"
 
+#include <utility>
+
 namespace tk {
 
 void PictureBoxBase::SetScaleMode(int mode)
@@ -16,6 +18,14 @@ void PictureBoxBase::SetPicture(const PictureRef& picture)
 {
     picture_ = picture;
     DrawPicture(picture.get());
+}
+
+void PictureBoxBase::Describe(const Description& description)
+{
+    if (description == description_)
+        return;
+    const Description before = std::exchange(description_, description);
+    Redescribed(before);
 }
 
 std::string PictureBoxBase::Name() const

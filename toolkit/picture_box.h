@@ -24,6 +24,8 @@ public:
     // The retained image's drawing context.
     Hdc hDC() final { return hdc_; }
     void SetPicture(const PictureRef& picture) final;
+    void Describe(const Description& description) final;
+    const Description& Described() const final { return description_; }
 
     const ControlDesign& Design() const { return design_; }
     // "Picture1(2)" for an element of a control array.
@@ -34,11 +36,14 @@ protected:
     // Fills the retained image with the back colour, draws the picture (if
     // any, and one of this backend's) at (0, 0) and asks for a redraw.
     virtual void DrawPicture(const tk::Picture* picture) = 0;
+    // The description changed from before: tell the platform's readers.
+    virtual void Redescribed(const Description& before) = 0;
 
 private:
     const ControlDesign& design_;
     int scale_mode_ = kScaleModePixel;
     PictureRef picture_;
+    Description description_;
     Hdc hdc_ = 0;
 };
 

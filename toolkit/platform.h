@@ -40,9 +40,10 @@ public:
                        std::uint32_t rop) = 0;
 };
 
-inline constexpr unsigned SND_ASYNC = 0x0001;
-inline constexpr unsigned SND_NODEFAULT = 0x0002;
-inline constexpr unsigned SND_LOOP = 0x0008;
+// sndPlaySoundA's flags SND_ASYNC, SND_NODEFAULT and SND_LOOP.
+inline constexpr unsigned kPlayAsync = 0x0001;
+inline constexpr unsigned kPlayNoDefault = 0x0002;
+inline constexpr unsigned kPlayLoop = 0x0008;
 
 class SoundOutput {
 public:

@@ -16,7 +16,7 @@ int RetainedImages::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc sr
 {
     const auto to = live_.find(dest);
     const auto from = live_.find(src);
-    if (rop != SRCCOPY || to == live_.end() || from == live_.end())
+    if (rop != kSourceCopy || to == live_.end() || from == live_.end())
         return 0;
     return CopyRect(to->second(), x, y, width, height, from->second(), src_x, src_y) ? 1 : 0;
 }

@@ -23,7 +23,7 @@ void PaintFromCanvas(tk::Gdi& gdi, tk::PictureBox* target, tk::PictureBox* canva
     tk::ResumeNext([&] { src = need(canvas).hDC(); });
     tk::ResumeNext([&] { left = need(target).Left(); });
     tk::ResumeNext([&] { top = need(target).Top(); });
-    tk::ResumeNext([&] { gdi.BitBlt(dest, 0, 0, width, height, src, left, top, tk::SRCCOPY); });
+    tk::ResumeNext([&] { gdi.BitBlt(dest, 0, 0, width, height, src, left, top, tk::kSourceCopy); });
     tk::ResumeNext([&] { need(target).Refresh(); });
 }
 

@@ -27,14 +27,14 @@ void PlayModes::Picture1_MouseDown(std::int16_t index, std::int16_t, std::int16_
     if (g_.LoopMode == 1) {
         if (IsLooping && LoopingWav == CurrentWav) {
             ResumeNext([&] { act_.PlayOnce(g_.ResetWav); });
-            IsLooping = False;
+            IsLooping = kFalse;
             ClearAll(true);
         } else if (IsLooping) {
             ResumeNext([&] { act_.PlayLooped(CurrentWav); });
             LoopingWav = CurrentWav;
         } else {
             ResumeNext([&] { act_.PlayLooped(CurrentWav); });
-            IsLooping = True;
+            IsLooping = kTrue;
             LoopingWav = CurrentWav;
         }
     } else {
@@ -53,7 +53,7 @@ void PlayModes::Picture2_MouseDown(std::int16_t, std::int16_t, float, float)
         g_.LoopMode = 0;
         ResumeNext([&] { act_.PlayOnce(g_.ResetWav); });
         CurrentWav.clear();
-        IsLooping = False;
+        IsLooping = kFalse;
         ClearAll(true);
     }
 }

@@ -25,8 +25,9 @@ public:
     virtual void SetTimer(bool on) = 0;
 };
 
-inline constexpr std::int16_t True = -1;
-inline constexpr std::int16_t False = 0;
+// The window's 16-bit Booleans.
+inline constexpr std::int16_t kTrue = -1;
+inline constexpr std::int16_t kFalse = 0;
 
 class PlayModes {
 public:
@@ -40,7 +41,7 @@ public:
 
     // The window's variables.
     std::string CurrentWav;
-    std::int16_t IsLooping = False;
+    std::int16_t IsLooping = kFalse;
     std::string LoopingWav;
 
 private:

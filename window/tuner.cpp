@@ -5,6 +5,7 @@
 #include "startup/commands.h"
 #include "toolkit/error.h"
 #include "window/paint.h"
+#include "window/screen_reader.h"
 #include "window/tuner_form.h"
 
 namespace tarvisk {
@@ -41,6 +42,10 @@ void Tuner::Form_Load()
         ResumeNext([&] { Paint(i, Canvas::picAllOff); });
     ResumeNext([&] { Paint(kPicture2, Canvas::picAllOn); });
     g_.LoopMode = 1;
+    // What a screen reader reads, told before anyone can see the window.
+    for (int i = 0; i <= 5; ++i)
+        ResumeNext([&] { Picture1(i).Describe(StringDescription(i)); });
+    ResumeNext([&] { ShowLoopMode(); });
     ResumeNext([&] { form_->Show(); });
     ResumeNext([&] { platform_.process.DoEvents(); });
     ResumeNext([&] { PlayWavOnce(platform_.sound, ChordPath(g_.TunesDir)); });
@@ -62,6 +67,7 @@ void Tuner::Picture1_MouseDown(std::int16_t index, std::int16_t button, std::int
 void Tuner::Picture2_MouseDown(std::int16_t button, std::int16_t shift, float x, float y)
 {
     modes_.Picture2_MouseDown(button, shift, x, y);
+    ResumeNext([&] { ShowLoopMode(); });
 }
 
 void Tuner::cboSound_Click() { modes_.cboSound_Click(cboSound().Text()); }
@@ -101,6 +107,8 @@ void Tuner::Paint(int target, Canvas canvas)
     tk::PictureBox& from = canvas == Canvas::picAllOn ? picAllOn() : picAllOff();
     PaintFromCanvas(platform_.gdi, &box, &from);
 }
+
+void Tuner::ShowLoopMode() { Picture2().Describe(LoopDescription(g_.LoopMode)); }
 
 void Tuner::PlayOnce(const std::string& path) { PlayWavOnce(platform_.sound, path); }
 

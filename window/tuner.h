@@ -48,6 +48,9 @@ private:
     void Click(tk::ControlId id) override;
     void TimerFired(tk::ControlId id) override;
 
+    // The toggle's state as a screen reader reads it: loop mode's own.
+    void ShowLoopMode();
+
     // PlayModeActions
     void Paint(int target, Canvas canvas) override;
     void PlayOnce(const std::string& path) override;

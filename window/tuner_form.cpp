@@ -16,11 +16,6 @@ constexpr tk::Rgb kBlack{0, 0, 0};
 constexpr tk::Font kBold8{8.25, true};
 constexpr tk::Font kBold9{9.75, true};
 
-// Strings by number and place only: a set may tune a string to any note.
-constexpr std::array<std::string_view, 6> kStringNames = {
-    "1st string (highest)", "2nd string", "3rd string", "4th string", "5th string", "6th string (lowest)",
-};
-
 constexpr tk::ControlDesign Indicator(int index, int left, int top, int width, int height, int tab)
 {
     return {.name = "Picture1",
@@ -31,9 +26,7 @@ constexpr tk::ControlDesign Indicator(int index, int left, int top, int width, i
             .width = width,
             .height = height,
             .tab_index = tab,
-            .back_color = kLightGrey,
-            .accessible_name = kStringNames[static_cast<std::size_t>(index)],
-            .accessible_description = "A click plays this string's note"};
+            .back_color = kLightGrey};
 }
 
 // One control per row, as in a table.
@@ -54,8 +47,7 @@ constexpr std::array<tk::ControlDesign, ctl::kCount> kControls = {{
     {.name = "picAllOff", .kind = ControlKind::PictureBox, .left = 690, .top = 222, .width = 384,
      .height = 550, .tab_index = 8, .back_color = kLightGrey},
     {.name = "Picture2", .kind = ControlKind::PictureBox, .left = 268, .top = 397, .width = 103,
-     .height = 54, .tab_index = 6, .back_color = kLightGrey, .accessible_name = "Loop",
-     .accessible_description = "A click switches repeating notes on or off", .checkable = true},
+     .height = 54, .tab_index = 6, .back_color = kLightGrey},
     Indicator(5, 5, 236, 94, 89, 5),
     Indicator(4, 4, 151, 93, 84, 4),
     Indicator(3, 4, 64, 90, 85, 3),

@@ -48,7 +48,7 @@ void BM_PlayCall(benchmark::State& state)
     const bool cached = state.range(0) != 0;
     Library library;
     auto output = OpenAlSoundOutput::ForLoopback(kRate);
-    output->sndPlaySoundA(library.note, tk::SND_ASYNC | tk::SND_LOOP);
+    output->sndPlaySoundA(library.note, tk::kPlayAsync | tk::kPlayLoop);
     output->WaitUntilSettled();
     for (auto _ : state) {
         if (!cached) {
@@ -56,7 +56,7 @@ void BM_PlayCall(benchmark::State& state)
             library.Touch();
             state.ResumeTiming();
         }
-        output->sndPlaySoundA(library.note, tk::SND_ASYNC | tk::SND_LOOP);
+        output->sndPlaySoundA(library.note, tk::kPlayAsync | tk::kPlayLoop);
         state.PauseTiming();
         output->WaitUntilSettled();
         state.ResumeTiming();
@@ -74,18 +74,18 @@ void BM_RequestToFirstFrame(benchmark::State& state)
     const bool cached = state.range(0) != 0;
     Library library;
     auto output = OpenAlSoundOutput::ForLoopback(kRate);
-    output->sndPlaySoundA(library.note, tk::SND_ASYNC);
+    output->sndPlaySoundA(library.note, tk::kPlayAsync);
     output->WaitUntilSettled();
     for (auto _ : state) {
         state.PauseTiming();
-        output->sndPlaySoundA(library.dir.ProgramPath("none.wav"), tk::SND_ASYNC); // quiet the output
+        output->sndPlaySoundA(library.dir.ProgramPath("none.wav"), tk::kPlayAsync); // quiet the output
         output->WaitUntilSettled();
         output->Render(kRate / 2);
         if (!cached)
             library.Touch();
         state.ResumeTiming();
 
-        output->sndPlaySoundA(library.note, tk::SND_ASYNC | tk::SND_LOOP);
+        output->sndPlaySoundA(library.note, tk::kPlayAsync | tk::kPlayLoop);
         for (;;) {
             const auto slice = output->Render(64);
             bool sounding = false;
@@ -120,7 +120,7 @@ void BM_IdleCpu(benchmark::State& state)
 {
     Library library;
     OpenAlSoundOutput output;
-    output.sndPlaySoundA(library.dir.ProgramPath("none.wav"), tk::SND_ASYNC);
+    output.sndPlaySoundA(library.dir.ProgramPath("none.wav"), tk::kPlayAsync);
     output.WaitUntilSettled();
     for (int i = 0; i < 40 && !output.GetStats().device_paused; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -129,7 +129,7 @@ void BM_IdleCpu(benchmark::State& state)
         state.counters["paused"] = output.GetStats().device_paused ? 1 : 0;
         state.counters["period_frames"] = output.GetStats().period_frames;
         state.counters["idle_cpu_pct"] = 100.0 * CpuShareOverOneSecond();
-        output.sndPlaySoundA(library.note, tk::SND_ASYNC | tk::SND_LOOP);
+        output.sndPlaySoundA(library.note, tk::kPlayAsync | tk::kPlayLoop);
         output.WaitUntilSettled();
         state.counters["looping_cpu_pct"] = 100.0 * CpuShareOverOneSecond();
     }

@@ -74,6 +74,10 @@ for name, (role, left, top, width, height) in expected.items():
 
 loop = objects.get("Loop")
 check("the toggle reads checked at start", loop is not None and loop.getState().contains(pyatspi.STATE_CHECKED))
+check("the toggle reads checkable, as a check box does",
+      loop is not None and loop.getState().contains(pyatspi.STATE_CHECKABLE))
+check("no peg reads checkable", not any(objects[n].getState().contains(pyatspi.STATE_CHECKABLE)
+                                         for n in expected if n in objects and n not in ("Loop", "Sound")))
 sound = objects.get("Sound")
 labels = [r for r in sound.getRelationSet() if r.getRelationType() == pyatspi.RELATION_LABELLED_BY] if sound else []
 check("the sound list is labelled by \"Sound:\"",
@@ -94,7 +98,8 @@ GLib.timeout_add(300, click)
 GLib.timeout_add(3000, lambda: pyatspi.Registry.stop() or False)
 pyatspi.Registry.start()
 check("switching the loop off is announced", changes[:1] == [0], changes)
-check("the toggle then reads unchecked", not loop.getState().contains(pyatspi.STATE_CHECKED))
+check("the toggle then reads unchecked and still checkable",
+      not loop.getState().contains(pyatspi.STATE_CHECKED) and loop.getState().contains(pyatspi.STATE_CHECKABLE))
 
 x, y, w, h = extents(objects["4th string"])
 print(x + w // 2, y + h // 2)

@@ -226,7 +226,7 @@ TEST_P(BadInput, PlaysOnWithoutHarm)
     GetParam().make(dir.path() / "E.wav");
     WriteSine(dir.path() / "A.wav", 440.0, 0.5);
 
-    output->sndPlaySoundA(dir.ProgramPath("E.wav"), tk::SND_ASYNC | tk::SND_LOOP);
+    output->sndPlaySoundA(dir.ProgramPath("E.wav"), tk::kPlayAsync | tk::kPlayLoop);
     output->WaitUntilSettled();
     const auto out = output->Render(22050);
     // Resampling full-scale noise may overshoot a little; nothing more.
@@ -234,7 +234,7 @@ TEST_P(BadInput, PlaysOnWithoutHarm)
         ASSERT_TRUE(std::isfinite(v) && std::abs(v) <= 1.5f) << v;
     EXPECT_EQ(output->GetStats().fallbacks, GetParam().sounds_alert ? 1u : 0u);
 
-    output->sndPlaySoundA(dir.ProgramPath("A.wav"), tk::SND_ASYNC);
+    output->sndPlaySoundA(dir.ProgramPath("A.wav"), tk::kPlayAsync);
     output->WaitUntilSettled();
     EXPECT_NEAR(PitchOf(Left(output->Render(22050), 0, 20000), 44100), 440.0, 0.5);
 }

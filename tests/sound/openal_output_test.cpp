@@ -58,8 +58,8 @@ protected:
     std::unique_ptr<OpenAlSoundOutput> output_;
 };
 
-constexpr unsigned kOnce = tk::SND_ASYNC;
-constexpr unsigned kLoop = tk::SND_ASYNC | tk::SND_LOOP;
+constexpr unsigned kOnce = tk::kPlayAsync;
+constexpr unsigned kLoop = tk::kPlayAsync | tk::kPlayLoop;
 
 // Deterministic, non-periodic 16-bit content: any gap or slip shows.
 std::int16_t Noise(std::size_t i, int channel)
@@ -130,7 +130,7 @@ TEST_F(LoopbackOutput, WithoutTheDefaultAMissingFileJustEndsTheLoop)
     WriteSine(dir_.path() / "A.wav", 440.0, 0.3);
     Play("A.wav", kLoop);
     Render(0.4);
-    Play("gone.wav", kOnce | tk::SND_NODEFAULT);
+    Play("gone.wav", kOnce | tk::kPlayNoDefault);
     EXPECT_EQ(RmsAt(Render(0.5), kLeadSeconds, 0.45), 0.0);
     EXPECT_EQ(output_->GetStats().fallbacks, 0u);
 }
@@ -224,7 +224,7 @@ TEST_P(EveryReplacement, FadesTheOldSoundOutBeforeTheNewOneStartsUntouched)
                             std::sin(2.0 * std::numbers::pi * (file == "E.wav" ? 659.26 : 440.0) *
                                      static_cast<double>(i) / kRate)) /
                 32768.0);
-    if (file.empty() && (r.flags & tk::SND_NODEFAULT) == 0) {
+    if (file.empty() && (r.flags & tk::kPlayNoDefault) == 0) {
         const auto alert = tk::openal::MakeFallbackAlert(kRate);
         for (std::size_t i = 0; i < expected.size(); ++i)
             expected[i] = alert[2 * i] / 32768.0f;
@@ -251,7 +251,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Replacement{"NoteOnce", "E.wav", kOnce}, Replacement{"ResetSound", "reset.wav", kOnce},
                       Replacement{"SetChangeWhileLooping", "E.wav", kLoop},
                       Replacement{"MissingFileAlert", "", kLoop},
-                      Replacement{"MissingFileWithoutDefault", "", kOnce | tk::SND_NODEFAULT}),
+                      Replacement{"MissingFileWithoutDefault", "", kOnce | tk::kPlayNoDefault}),
     [](const ::testing::TestParamInfo<Replacement>& row) { return std::string(row.param.name); });
 
 struct Encoding {

@@ -13,8 +13,8 @@ int main(int argc, char** argv)
     const std::string device = argc > 1 ? argv[1] : "";
     const std::string wav = argc > 2 ? argv[2] : "\\nonexistent\\Tunes\\Chord.wav";
     tk::openal::OpenAlSoundOutput output(device);
-    output.sndPlaySoundA(wav, tk::SND_ASYNC | tk::SND_LOOP);
-    output.sndPlaySoundA(wav, tk::SND_ASYNC);
+    output.sndPlaySoundA(wav, tk::kPlayAsync | tk::kPlayLoop);
+    output.sndPlaySoundA(wav, tk::kPlayAsync);
     output.WaitUntilSettled();
     // The one-shot sound ends within a second, and then the device rests;
     // the generous bound only keeps a slow machine from failing.

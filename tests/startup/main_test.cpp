@@ -80,7 +80,7 @@ TEST_F(Startup, SelectingTheFirstSetPlaysNothingWhileNothingRepeats)
 {
     Main(program_);
     ASSERT_EQ(mem_.sounds.size(), 1u) << "only the opening chord";
-    EXPECT_EQ(program_.tuner->Modes().IsLooping, False);
+    EXPECT_EQ(program_.tuner->Modes().IsLooping, kFalse);
 }
 
 TEST_F(Startup, SelectingTheFirstSetRunsTheClickExactlyOnce)

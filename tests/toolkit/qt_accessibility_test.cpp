@@ -46,7 +46,7 @@ TEST_F(Accessible, EveryPegIsAPictureNamedForItsStringByNumberAndPlace)
     }
 }
 
-TEST_F(Accessible, LoopToggleIsACheckBoxCheckedWhileItsLampShowsLit)
+TEST_F(Accessible, LoopToggleIsACheckBoxCheckedWhileLoopModeIsOn)
 {
     QAccessibleInterface* loop = Of(ctl::Picture2);
     EXPECT_EQ(loop->text(QAccessible::Name), "Loop");
@@ -60,6 +60,7 @@ TEST_F(Accessible, LoopToggleIsACheckBoxCheckedWhileItsLampShowsLit)
     // screen-reader test of the real program.
     Press(Rect(ctl::Picture2).center());
     EXPECT_FALSE(loop->state().checked);
+    EXPECT_TRUE(loop->state().checkable);
     Press(Rect(ctl::Picture2).center());
     EXPECT_TRUE(loop->state().checked);
 }
@@ -75,11 +76,13 @@ TEST_F(Accessible, SoundListIsNamedByItsLabelAndHoldsTheSetAsItsValue)
     EXPECT_EQ(labels[0].first->object(), Form().Widget(ctl::Label1));
 }
 
-TEST_F(Accessible, ExitButtonKeepsItsNameAndTheCanvasesHaveNone)
+TEST_F(Accessible, ExitButtonKeepsItsNameAndTheCanvasesAreNoContent)
 {
     EXPECT_EQ(Of(ctl::Command1)->text(QAccessible::Name), "X");
-    EXPECT_TRUE(Of(ctl::picAllOn)->text(QAccessible::Name).isEmpty());
-    EXPECT_TRUE(Of(ctl::picAllOff)->text(QAccessible::Name).isEmpty());
+    for (tk::ControlId canvas : {ctl::picAllOn, ctl::picAllOff}) {
+        EXPECT_TRUE(Of(canvas)->text(QAccessible::Name).isEmpty());
+        EXPECT_TRUE(Of(canvas)->state().invisible);
+    }
 }
 
 TEST_F(Accessible, ReportedPlacesAreTheControlsTruePlacesOnScreen)

@@ -3,6 +3,9 @@
 //   probe window          windows of the program, client size and origin, frame
 //   probe combo           the sound-set list's text and entries
 //   probe close           the close command, as from the title bar
+//   probe acc X Y         what a screen reader finds at a screen point, through
+//                         oleacc: name, role, state, place, value, action
+//   probe acc             the same of every control window, one line each
 //   probe version FILE    the version record
 //   probe icon FILE       the program icon's images
 //   probe hold SECONDS    stays for a while: keeps Wine's session up, so
@@ -10,6 +13,8 @@
 //                         whose output is being collected
 
 #include <windows.h>
+
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -80,6 +85,74 @@ int Close()
     for (HWND w : windows)
         ::PostMessageA(w, WM_CLOSE, 0, 0);
     return windows.empty() ? 1 : 0;
+}
+
+std::string Narrow(BSTR text)
+{
+    char out[512] = {};
+    if (text)
+        ::WideCharToMultiByte(CP_ACP, 0, text, -1, out, sizeof out, nullptr, nullptr);
+    ::SysFreeString(text);
+    return out;
+}
+
+// One object as a screen reader reads it: name|role|state|left top width
+// height|value|default action.
+void PrintObject(IAccessible* object, const VARIANT& child)
+{
+    BSTR text = nullptr;
+    const std::string name = object->get_accName(child, &text) == S_OK ? Narrow(text) : "";
+    VARIANT role{};
+    object->get_accRole(child, &role);
+    char role_text[64] = {};
+    if (role.vt == VT_I4)
+        ::GetRoleTextA(static_cast<DWORD>(role.lVal), role_text, sizeof role_text);
+    VARIANT state{};
+    object->get_accState(child, &state);
+    const LONG bits = state.vt == VT_I4 ? state.lVal : 0;
+    std::string states;
+    for (const auto& [bit, word] : {std::pair{STATE_SYSTEM_CHECKED, "checked"},
+                                    std::pair{STATE_SYSTEM_INVISIBLE, "invisible"},
+                                    std::pair{STATE_SYSTEM_FOCUSABLE, "focusable"}})
+        if (bits & bit)
+            states += std::string(states.empty() ? "" : ",") + word;
+    LONG left = 0, top = 0, width = 0, height = 0;
+    object->accLocation(&left, &top, &width, &height, child);
+    const std::string value = object->get_accValue(child, &text) == S_OK ? Narrow(text) : "";
+    const std::string action = object->get_accDefaultAction(child, &text) == S_OK ? Narrow(text) : "";
+    std::printf("%s|%s|%s|%ld %ld %ld %ld|%s|%s\n", name.c_str(), role_text, states.c_str(), left, top, width,
+                height, value.c_str(), action.c_str());
+}
+
+int AccAt(LONG x, LONG y)
+{
+    IAccessible* object = nullptr;
+    VARIANT child{};
+    if (FAILED(::AccessibleObjectFromPoint(POINT{x, y}, &object, &child)) || !object)
+        return 1;
+    PrintObject(object, child);
+    object->Release();
+    return 0;
+}
+
+int AccAll()
+{
+    const auto windows = ProgramWindows();
+    if (windows.empty())
+        return 1;
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    for (HWND at = ::GetWindow(windows.front(), GW_CHILD); at; at = ::GetWindow(at, GW_HWNDNEXT)) {
+        IAccessible* object = nullptr;
+        if (SUCCEEDED(::AccessibleObjectFromWindow(at, OBJID_CLIENT, __uuidof(IAccessible),
+                                                   reinterpret_cast<void**>(&object))) &&
+            object) {
+            PrintObject(object, self);
+            object->Release();
+        }
+    }
+    return 0;
 }
 
 int Version(const char* file)
@@ -162,6 +235,12 @@ int main(int argc, char** argv)
         return Combo();
     if (command == "close")
         return Close();
+    if (command == "acc") {
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        const int result = argc > 3 ? AccAt(std::atol(argv[2]), std::atol(argv[3])) : AccAll();
+        ::CoUninitialize();
+        return result;
+    }
     if (command == "version" && argc > 2)
         return Version(argv[2]);
     if (command == "icon" && argc > 2)
@@ -170,6 +249,6 @@ int main(int argc, char** argv)
         ::Sleep(static_cast<DWORD>(std::atoi(argv[2])) * 1000);
         return 0;
     }
-    std::fprintf(stderr, "usage: probe window|combo|close|version FILE|icon FILE|hold SECONDS\n");
+    std::fprintf(stderr, "usage: probe window|combo|close|acc [X Y]|version FILE|icon FILE|hold SECONDS\n");
     return 2;
 }

@@ -4,7 +4,9 @@
 # start that ends without a window, presses by real X input that light the
 # indicators pixel for pixel and hand the right file and flags to
 # sndPlaySoundA (as Wine's own winmm trace shows), a choice in the sound-set
-# list, the keyboard exit and the close box; then the shipped program file:
+# list, the keyboard exit and the close box; what a Windows screen reader
+# reads through oleacc, and a click where it places a peg; then the shipped
+# program file:
 # its version record, its icon, and no DLL of ours.
 # Run by scripts/test-win32, which gives the display, the Wine prefix, the
 # Wine loader as WINE and a running Wine session, and has put the default
@@ -264,6 +266,63 @@ else
   fail "the close command ends the program" "no window"
 fi
 
+# --- As a Windows screen reader reads it, through oleacc ---------------------
+
+NAMES=("1st string (highest)" "2nd string" "3rd string" "4th string" "5th string" "6th string (lowest)")
+# rect: "WxH+X+Y" in client pixels; prints "X Y W H" on the screen.
+on_screen() {
+  local size=${1%%+*} rest=${1#*+}
+  echo "$((ORIGIN_X + ${rest%+*})) $((ORIGIN_Y + ${rest#*+})) ${size%x*} ${size#*x}"
+}
+centre() { local a; read -r -a a <<<"$(on_screen "$1")"; echo "$((a[0] + a[2] / 2)) $((a[1] + a[3] / 2))"; }
+if start_app; then
+  bad=""
+  for i in 0 1 2 3 4 5; do
+    # name|role|state|place|value|action, of the object at the peg's centre
+    got=$(probe acc $(centre "${RECTS[$i]}"))
+    want="${NAMES[$i]}|graphic|focusable|$(on_screen "${RECTS[$i]}")||"
+    [ "$got" = "$want" ] || bad+=" [$got] want [$want];"
+  done
+  if [ -z "$bad" ]; then
+    pass "oleacc finds six named pegs at their true places, with no action of their own"
+  else
+    fail "oleacc finds six named pegs at their true places, with no action of their own" "$bad"
+  fi
+
+  controls=$(probe acc)
+  loop_line() { probe acc | grep "^Loop|"; }
+  # Windows names the role "check box", Wine "check button".
+  if grep -qxE "Loop\|check b(ox|utton)\|checked,focusable\|$(on_screen "$TOGGLE")\|\|" <<<"$controls" &&
+     grep -q "^Sound|combo box|.*|$first|" <<<"$controls" && grep -q "^X|" <<<"$controls" &&
+     [ "$(grep -c "|invisible" <<<"$controls")" -eq 2 ]; then
+    pass "Loop reads checked, the list reads Sound with the chosen set, X stays, the canvases are hidden"
+  else
+    fail "Loop reads checked, the list reads Sound with the chosen set, X stays, the canvases are hidden" \
+      "$(tr '\n' ';' <<<"$controls")"
+  fi
+
+  # The reader's mouse routing clicks the middle of the place it reports.
+  read -r -a place <<<"$(probe acc $(centre "${RECTS[3]}") | cut -d'|' -f4)"
+  step "a click where oleacc places the 4th string loops D.wav" \
+    "xdotool mousemove $((place[0] + place[2] / 2)) $((place[1] + place[3] / 2)) click 1" "3" lit "9 $first/D.wav"
+
+  press "$TOGGLE" 1
+  sleep 0.5
+  off=$(loop_line)
+  press "$TOGGLE" 1
+  sleep 0.5
+  on=$(loop_line)
+  if [[ $off =~ ^Loop\|check\ b(ox|utton)\|focusable\| ]] && [[ $on =~ ^Loop\|check\ b(ox|utton)\|checked,focusable\| ]]; then
+    pass "the Loop check box follows loop mode off and on"
+  else
+    fail "the Loop check box follows loop mode off and on" "off [$off] on [$on]"
+  fi
+  probe close >/dev/null
+  app_ended || { kill "$APP_PID" 2>/dev/null; APP_PID=""; }
+else
+  fail "oleacc finds six named pegs at their true places, with no action of their own" "no window"
+fi
+
 # --- The program file -------------------------------------------------------
 
 version=$(probe version "$("$WINE" winepath -w "$SHIPPED" 2>/dev/null | tr -d '\r')")
@@ -282,7 +341,7 @@ else
 fi
 
 dlls=$(i686-w64-mingw32-objdump -p "$SHIPPED" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' |
-  grep -vxE "kernel32.dll|user32.dll|gdi32.dll|winmm.dll|msvcrt.dll|advapi32.dll|shell32.dll|comctl32.dll|api-ms-win-.*")
+  grep -vxE "kernel32.dll|user32.dll|gdi32.dll|winmm.dll|msvcrt.dll|advapi32.dll|shell32.dll|comctl32.dll|oleacc.dll|ole32.dll|oleaut32.dll|api-ms-win-.*")
 if [ -z "$dlls" ]; then
   pass "tarvisk.exe needs only system DLLs"
 else

@@ -71,7 +71,7 @@ TEST_F(Lifecycle, AfterStartTheToggleIsLitAndEveryStringUnlit)
         EXPECT_TRUE(Shows(ctl::Picture1(i), tk::ImageId::UnlitArtwork)) << i;
     EXPECT_TRUE(Window().Modes().CurrentWav.empty());
     EXPECT_TRUE(Window().Modes().LoopingWav.empty());
-    EXPECT_EQ(Window().Modes().IsLooping, False);
+    EXPECT_EQ(Window().Modes().IsLooping, kFalse);
 }
 
 TEST_F(Lifecycle, WindowTallerThanTheScreenShareOpensAtTheTop)
@@ -102,7 +102,7 @@ TEST_F(Lifecycle, ClosingSwitchesLoopModeOffAndNothingElse)
     const Image lit = mem_.form->Box(ctl::Picture1(2)).Shown();
     EXPECT_TRUE(mem_.form->Close());
     EXPECT_EQ(program_.g.LoopMode, 0);
-    EXPECT_EQ(Window().Modes().IsLooping, True);
+    EXPECT_EQ(Window().Modes().IsLooping, kTrue);
     EXPECT_EQ(mem_.sounds.size(), sounds) << "no sound stopped or started";
     EXPECT_EQ(mem_.form->Box(ctl::Picture1(2)).Shown(), lit);
 }
@@ -141,7 +141,7 @@ TEST_F(Lifecycle, LeftoverTimerClearsAStringThatStartedRepeatingSince)
     mem_.form->FireTimer(ctl::Timer1);
     EXPECT_TRUE(Shows(ctl::Picture1(4), tk::ImageId::UnlitArtwork));
     EXPECT_EQ(mem_.sounds.size(), sounds) << "the repeating note keeps sounding";
-    EXPECT_EQ(Window().Modes().IsLooping, True);
+    EXPECT_EQ(Window().Modes().IsLooping, kTrue);
 }
 
 } // namespace

@@ -131,7 +131,7 @@ TEST(PlayModesModel, RandomSequencesAgreeWithTheStateTable)
                 "seed " + std::to_string(seed) + " step " + std::to_string(step) + " (" + what + ")";
             ASSERT_EQ(actions.log, model.out) << where;
             ASSERT_EQ(g.LoopMode, model.loop_mode) << where;
-            ASSERT_EQ(modes.IsLooping, model.looping ? True : False) << where;
+            ASSERT_EQ(modes.IsLooping, model.looping ? kTrue : kFalse) << where;
             ASSERT_EQ(modes.CurrentWav, model.current_wav) << where;
             if (model.looping) {
                 ASSERT_EQ(modes.LoopingWav, model.looping_wav) << where;

@@ -101,53 +101,53 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, StateTable,
     ::testing::Values(
         Row{"SingleShotPress",
-            {0, False, "", ""},
+            {0, kFalse, "", ""},
             Event::PressG,
             Seq({ClearAll(), One("Picture1(2) on"), One("once " + kG), One("timer on")}),
-            {0, False, "", kG}},
+            {0, kFalse, "", kG}},
         Row{"LoopIdlePress",
-            {1, False, "", ""},
+            {1, kFalse, "", ""},
             Event::PressG,
             Seq({ClearAll(), One("Picture1(2) on"), One("loop " + kG)}),
-            {1, True, kG, kG}},
+            {1, kTrue, kG, kG}},
         Row{"LoopingPressOther",
-            {1, True, kA, kA},
+            {1, kTrue, kA, kA},
             Event::PressG,
             Seq({ClearAll(), One("Picture1(2) on"), One("loop " + kG)}),
-            {1, True, kG, kG}},
+            {1, kTrue, kG, kG}},
         Row{"LoopingPressSame",
-            {1, True, kG, kG},
+            {1, kTrue, kG, kG},
             Event::PressG,
             Seq({ClearAll(), One("Picture1(2) on"), One("once " + kReset), ClearAll()}),
-            {1, False, kG, kG}},
-        Row{"SingleShotToggle", {0, False, kA, kA}, Event::Toggle, One("Picture2 on"), {1, False, kA, kA}},
+            {1, kFalse, kG, kG}},
+        Row{"SingleShotToggle", {0, kFalse, kA, kA}, Event::Toggle, One("Picture2 on"), {1, kFalse, kA, kA}},
         Row{"LoopIdleToggle",
-            {1, False, kA, kA},
+            {1, kFalse, kA, kA},
             Event::Toggle,
             Seq({One("Picture2 off"), One("once " + kReset), ClearAll()}),
-            {0, False, kA, ""}},
+            {0, kFalse, kA, ""}},
         Row{"LoopingToggle",
-            {1, True, kA, kA},
+            {1, kTrue, kA, kA},
             Event::Toggle,
             Seq({One("Picture2 off"), One("once " + kReset), ClearAll()}),
-            {0, False, kA, ""}},
-        Row{"SingleShotSetChosen", {0, False, kG, kG}, Event::ChooseElectric, {}, {0, False, kG, kG}},
-        Row{"LoopIdleSetChosen", {1, False, kG, kA}, Event::ChooseElectric, {}, {1, False, kG, kA}},
+            {0, kFalse, kA, ""}},
+        Row{"SingleShotSetChosen", {0, kFalse, kG, kG}, Event::ChooseElectric, {}, {0, kFalse, kG, kG}},
+        Row{"LoopIdleSetChosen", {1, kFalse, kG, kA}, Event::ChooseElectric, {}, {1, kFalse, kG, kA}},
         Row{"LoopingSetChosen",
-            {1, True, kG, kG},
+            {1, kTrue, kG, kG},
             Event::ChooseElectric,
             One("loop " + kElectricG),
-            {1, True, kElectricG, kElectricG}},
+            {1, kTrue, kElectricG, kElectricG}},
         Row{"TimerFired",
-            {0, False, "", kG},
+            {0, kFalse, "", kG},
             Event::Timer,
             Seq({ClearAll(), One("timer off")}),
-            {0, False, "", kG}},
+            {0, kFalse, "", kG}},
         Row{"TimerFiredWhileLooping",
-            {1, True, kG, kG},
+            {1, kTrue, kG, kG},
             Event::Timer,
             Seq({ClearAll(), One("timer off")}),
-            {1, True, kG, kG}}),
+            {1, kTrue, kG, kG}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 class PlayModesEdges : public ::testing::Test {
@@ -177,7 +177,7 @@ TEST_F(PlayModesEdges, SameStringThreeTimesStartsStopsAndStartsAgain)
     EXPECT_EQ(stop, Seq({ClearAll(), One("Picture1(0) on"), One("once " + kReset), ClearAll()}));
     Press(0);
     EXPECT_EQ(Take().back(), "loop " + kTunes + "Acoustic\\E2.wav");
-    EXPECT_EQ(modes_.IsLooping, True);
+    EXPECT_EQ(modes_.IsLooping, kTrue);
 }
 
 TEST_F(PlayModesEdges, SetChangeWhileLoopingThenSameStringStops)
@@ -188,7 +188,7 @@ TEST_F(PlayModesEdges, SetChangeWhileLoopingThenSameStringStops)
     Press(5);
     auto stop = Take();
     EXPECT_EQ(stop[7], "once " + kReset) << "the same string in the new set stops the loop";
-    EXPECT_EQ(modes_.IsLooping, False);
+    EXPECT_EQ(modes_.IsLooping, kFalse);
 }
 
 TEST_F(PlayModesEdges, LoopModeOffAndOnLeavesAStaleLoopingPathThatDoesNotStop)
@@ -253,7 +253,7 @@ TEST(PlayModesFailures, PressHandlersSkipFailingStepsAndMoveOn)
     FailingActions actions;
     PlayModes modes(g, actions);
     modes.Picture1_MouseDown(2, 1, 0, 0, 0);
-    EXPECT_EQ(modes.IsLooping, True);
+    EXPECT_EQ(modes.IsLooping, kTrue);
     modes.Picture2_MouseDown(1, 0, 0, 0);
     EXPECT_EQ(g.LoopMode, 0);
     modes.Picture1_MouseDown(2, 1, 0, 0, 0);

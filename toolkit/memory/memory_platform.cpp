@@ -81,6 +81,12 @@ void MemoryPictureBox::DrawPicture(const tk::Picture* picture)
     owner_.Record("SetPicture " + Name());
 }
 
+void MemoryPictureBox::Redescribed(const Description& before)
+{
+    if (before.checked != Described().checked)
+        ++state_changes_;
+}
+
 // Combo box, folder list, timer.
 
 void MemoryComboBox::AddItem(const std::string& text)

@@ -50,13 +50,17 @@ public:
     const Image& Retained() const { return image_; }
     // What the screen shows of the box: its image as of the last redraw.
     const Image& Shown() const { return shown_; }
+    // Changes of state announced to screen readers.
+    int StateChanges() const { return state_changes_; }
 
 private:
     void DrawPicture(const tk::Picture* picture) override;
+    void Redescribed(const Description& before) override;
 
     MemoryPlatform& owner_;
     Image image_;
     Image shown_;
+    int state_changes_ = 0;
 };
 
 class MemoryComboBox final : public ComboBoxBase {

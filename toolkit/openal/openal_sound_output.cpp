@@ -49,7 +49,7 @@ std::unique_ptr<OpenAlSoundOutput> OpenAlSoundOutput::ForLoopback(int frequency)
 
 int OpenAlSoundOutput::sndPlaySoundA(const std::string& path, unsigned flags)
 {
-    worker_->Post(path, (flags & SND_LOOP) != 0, (flags & SND_NODEFAULT) == 0);
+    worker_->Post(path, (flags & kPlayLoop) != 0, (flags & kPlayNoDefault) == 0);
     return 1;
 }
 

@@ -42,8 +42,8 @@ public:
     // does. For tests and benchmarks.
     static std::unique_ptr<OpenAlSoundOutput> ForLoopback(int frequency = 44100);
 
-    // SND_ASYNC is implied; SND_LOOP repeats the file until the next request;
-    // SND_NODEFAULT leaves silence where the alert would sound.
+    // kPlayAsync is implied; kPlayLoop repeats the file until the next request;
+    // kPlayNoDefault leaves silence where the alert would sound.
     // Always reports success: failures are not the caller's concern.
     int sndPlaySoundA(const std::string& path, unsigned flags) override;
 

@@ -1,5 +1,6 @@
 #include "toolkit/qt/qt_accessible.h"
 
+#include "toolkit/qt/atspi_checkable.h"
 #include "toolkit/qt/qt_controls.h"
 
 #include <QAccessibleWidget>
@@ -8,31 +9,39 @@ namespace tk::qt {
 
 namespace {
 
-// A picture box with a name is a picture one can click; one that shows on
-// or off is a check box with that state. Neither offers an action beyond
-// taking the focus: keys have no handler here.
+// A picture box reads as the window described it. None offers an action
+// beyond taking the focus: keys have no handler here. One never described
+// reads as hidden: the canvases lie outside the window.
 class PictureBoxAccessible final : public QAccessibleWidget {
 public:
-    explicit PictureBoxAccessible(QtPictureBox* box) : QAccessibleWidget(box, RoleOf(*box)), box_(box) {}
+    explicit PictureBoxAccessible(QtPictureBox* box) : QAccessibleWidget(box), box_(box) {}
+
+    QAccessible::Role role() const override
+    {
+        switch (box_->Described().role) {
+        case Role::Picture:
+            return QAccessible::Graphic;
+        case Role::CheckBox:
+            return QAccessible::CheckBox;
+        case Role::None:
+            break;
+        }
+        return QAccessible::Client;
+    }
 
     QAccessible::State state() const override
     {
         QAccessible::State state = QAccessibleWidget::state();
-        if (box_->Design().checkable) {
+        const Description& described = box_->Described();
+        state.invisible = state.invisible || described.role == Role::None;
+        if (described.role == Role::CheckBox) {
             state.checkable = true;
-            state.checked = box_->Lit();
+            state.checked = described.checked;
         }
         return state;
     }
 
 private:
-    static QAccessible::Role RoleOf(const QtPictureBox& box)
-    {
-        if (box.Design().checkable)
-            return QAccessible::CheckBox;
-        return box.Design().accessible_name.empty() ? QAccessible::Client : QAccessible::Graphic;
-    }
-
     QtPictureBox* box_;
 };
 
@@ -49,14 +58,8 @@ public:
     {
         if (t == QAccessible::Value)
             return combo_->currentText();
-        if (t != QAccessible::Name)
-            return QAccessibleWidget::text(t);
-        for (const auto& [label, relation] : relations(QAccessible::Label)) {
-            QString name = label->text(QAccessible::Name);
-            if (name.endsWith(QLatin1Char(':')))
-                name.chop(1);
-            return name;
-        }
+        if (t == QAccessible::Name && !combo_->AccessibleName().empty())
+            return QString::fromStdString(combo_->AccessibleName());
         return QAccessibleWidget::text(t);
     }
 
@@ -75,6 +78,10 @@ QAccessibleInterface* Factory(const QString&, QObject* object)
 
 } // namespace
 
-void InstallAccessibility() { QAccessible::installFactory(Factory); }
+void InstallAccessibility()
+{
+    QAccessible::installFactory(Factory);
+    InstallCheckableStates();
+}
 
 } // namespace tk::qt

@@ -80,8 +80,6 @@ QtPictureBox::QtPictureBox(QtForm& form, ControlId id, const ControlDesign& desi
     setGeometry(design.left, design.top, design.width, design.height);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(design.tab_stop ? Qt::TabFocus : Qt::NoFocus);
-    setAccessibleName(ToQString(design.accessible_name));
-    setAccessibleDescription(ToQString(design.accessible_description));
     image_.fill(ToQColor(design.back_color));
     SetHdc(form_.Platform().Retain(*this, [this] { return ViewOf(image_); }));
     if (design.picture != ImageId::None)
@@ -101,21 +99,21 @@ void QtPictureBox::DrawPicture(const tk::Picture* picture)
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(0, 0, qt_picture->Image());
     }
-    SetLit(picture && dynamic_cast<const QtPicture*>(picture) &&
-           static_cast<const QtPicture*>(picture)->Id() == ImageId::LitArtwork);
     update();
 }
 
-void QtPictureBox::PaintedFrom(const QtPictureBox* source) { SetLit(source && source->lit_); }
-
-void QtPictureBox::SetLit(bool lit)
+void QtPictureBox::Redescribed(const Description& before)
 {
-    if (lit == lit_)
-        return;
-    lit_ = lit;
-    if (Design().checkable) {
-        QAccessible::State changed;
-        changed.checked = true;
+    // Qt announces a new name or description by itself.
+    if (before.name != Described().name)
+        setAccessibleName(QString::fromStdString(Described().name));
+    if (before.description != Described().description)
+        setAccessibleDescription(QString::fromStdString(Described().description));
+    QAccessible::State changed;
+    changed.checked = before.checked != Described().checked;
+    changed.checkable = (before.role == Role::CheckBox) != (Described().role == Role::CheckBox);
+    changed.invisible = (before.role == Role::None) != (Described().role == Role::None);
+    if (changed.checked || changed.checkable || changed.invisible) {
         QAccessibleStateChangeEvent event(this, changed);
         QAccessible::updateAccessibility(&event);
     }
@@ -145,7 +143,7 @@ void QtPictureBox::mousePressEvent(QMouseEvent* event)
 // The combo box.
 
 QtComboBox::QtComboBox(QtForm& form, ControlId id, const ControlDesign& design, QWidget* parent)
-    : ComboBoxBase(form.Handlers(), id), combo_(new QtComboWidget(parent))
+    : ComboBoxBase(form.Handlers(), id), combo_(new QtComboWidget(LabelledName(form.Design(), id), parent))
 {
     combo_->setObjectName(ToQString(design.name));
     combo_->setEditable(true);

@@ -25,10 +25,6 @@ public:
 
     void Refresh() override;
     const QImage& Retained() const { return image_; }
-    // Shows the lit artwork, as last painted from a canvas or set.
-    bool Lit() const { return lit_; }
-    // A block transfer from source (null: no picture box) landed here.
-    void PaintedFrom(const QtPictureBox* source);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -36,13 +32,11 @@ protected:
 
 private:
     void DrawPicture(const tk::Picture* picture) override;
-
-    void SetLit(bool lit);
+    void Redescribed(const Description& before) override;
 
     QtForm& form_;
     ControlId id_;
     QImage image_;
-    bool lit_ = false;
 };
 
 // The combo box's widget, a class of its own for its accessible interface.
@@ -50,7 +44,15 @@ class QtComboWidget final : public QComboBox {
     Q_OBJECT
 
 public:
-    using QComboBox::QComboBox;
+    QtComboWidget(std::string accessible_name, QWidget* parent)
+        : QComboBox(parent), accessible_name_(std::move(accessible_name))
+    {
+    }
+    // The name its label gives it.
+    const std::string& AccessibleName() const { return accessible_name_; }
+
+private:
+    std::string accessible_name_;
 };
 
 class QtComboBox final : public ComboBoxBase {

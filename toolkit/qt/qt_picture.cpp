@@ -24,7 +24,7 @@ PictureRef LoadPicture(ImageId id)
     // Painting copies 32-bit pixels; convert once, here.
     if (id != ImageId::Icon)
         image = image.convertToFormat(QImage::Format_RGB32);
-    return std::make_shared<QtPicture>(id, std::move(image));
+    return std::make_shared<QtPicture>(std::move(image));
 }
 
 } // namespace tk::qt

@@ -9,14 +9,12 @@ namespace tk::qt {
 
 class QtPicture final : public tk::Picture {
 public:
-    QtPicture(ImageId id, QImage image) : id_(id), image_(std::move(image)) {}
-    ImageId Id() const { return id_; }
+    explicit QtPicture(QImage image) : image_(std::move(image)) {}
     int Width() const override { return image_.width(); }
     int Height() const override { return image_.height(); }
     const QImage& Image() const { return image_; }
 
 private:
-    ImageId id_;
     QImage image_;
 };
 

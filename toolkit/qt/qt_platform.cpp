@@ -70,30 +70,9 @@ void QtPlatform::DoEvents()
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-Hdc QtPlatform::Retain(QtPictureBox& box, std::function<PixelView()> pixels)
-{
-    const Hdc hdc = Add(&box, std::move(pixels));
-    boxes_[hdc] = &box;
-    return hdc;
-}
+Hdc QtPlatform::Retain(QtPictureBox& box, std::function<PixelView()> pixels) { return Add(&box, std::move(pixels)); }
 
-void QtPlatform::Release(Hdc hdc)
-{
-    Remove(hdc);
-    boxes_.erase(hdc);
-}
-
-int QtPlatform::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x, int src_y,
-                       std::uint32_t rop)
-{
-    const int copied = RetainedImages::BitBlt(dest, x, y, width, height, src, src_x, src_y, rop);
-    if (copied) {
-        const auto from = boxes_.find(src);
-        if (const auto to = boxes_.find(dest); to != boxes_.end())
-            to->second->PaintedFrom(from == boxes_.end() ? nullptr : from->second);
-    }
-    return copied;
-}
+void QtPlatform::Release(Hdc hdc) { Remove(hdc); }
 
 std::unique_ptr<Form> QtPlatform::Create(const FormDesign& design, FormEvents& events)
 {

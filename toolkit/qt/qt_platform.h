@@ -34,9 +34,6 @@ public:
     std::string ExecutableFolder() override;
     [[noreturn]] void EndAtOnce() override;
     void DoEvents() override;
-    // Gdi: the copy, and the target learns what it shows now.
-    int BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x, int src_y,
-               std::uint32_t rop) override;
     // Forms
     std::unique_ptr<Form> Create(const FormDesign& design, FormEvents& events) override;
 
@@ -59,7 +56,6 @@ private:
     const char* desktop_id_;
     bool ended_ = false;
     std::unique_ptr<QApplication> app_;
-    std::map<Hdc, QtPictureBox*> boxes_;
 };
 
 } // namespace tk::qt

@@ -22,12 +22,37 @@ std::int16_t ShiftState()
     return shift;
 }
 
+// A box reads as the window described it, at its window's place, with no
+// action of its own: the mouse presses it. One never described reads as
+// hidden: the canvases lie outside the client area.
+Reading ReadingOf(const Description& d)
+{
+    Reading reading{.name = d.name, .description = d.description, .own_place = true, .no_action = true};
+    switch (d.role) {
+    case Role::Picture:
+        reading.role = ROLE_SYSTEM_GRAPHIC;
+        break;
+    case Role::CheckBox:
+        reading.role = ROLE_SYSTEM_CHECKBUTTON;
+        reading.state = d.checked ? STATE_SYSTEM_CHECKED : 0;
+        break;
+    case Role::None:
+        reading.role = ROLE_SYSTEM_CLIENT;
+        reading.state = STATE_SYSTEM_INVISIBLE;
+        break;
+    }
+    return reading;
+}
+
+constexpr const char* kComboProperty = "Tarvisk.ComboBox";
+
 } // namespace
 
 // Picture boxes.
 
 Win32PictureBox::Win32PictureBox(Win32Form& form, const ControlDesign& design, ControlId id)
-    : PictureBoxBase(design), form_(form), id_(id), image_(design.width, design.height)
+    : PictureBoxBase(design), form_(form), id_(id), image_(design.width, design.height),
+      reading_(std::make_shared<ReadingSource>([this] { return ReadingOf(Described()); }))
 {
     SetHdc(reinterpret_cast<Hdc>(image_.Dc()));
     image_.Fill(ToColorRef(design.back_color));
@@ -42,6 +67,7 @@ Win32PictureBox::Win32PictureBox(Win32Form& form, const ControlDesign& design, C
 
 Win32PictureBox::~Win32PictureBox()
 {
+    reading_.reset(); // objects a screen reader still holds fail from now on
     if (hwnd_) {
         ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
         ::DestroyWindow(hwnd_);
@@ -61,6 +87,19 @@ void Win32PictureBox::DrawPicture(const tk::Picture* picture)
         image_.Draw(from->Image());
     if (hwnd_)
         ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void Win32PictureBox::Redescribed(const Description& before)
+{
+    if (!hwnd_)
+        return;
+    const Description& now = Described();
+    if (before.name != now.name)
+        ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd_, OBJID_CLIENT, CHILDID_SELF);
+    if (before.description != now.description)
+        ::NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, hwnd_, OBJID_CLIENT, CHILDID_SELF);
+    if (before.checked != now.checked || before.role != now.role)
+        ::NotifyWinEvent(EVENT_OBJECT_STATECHANGE, hwnd_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 LRESULT CALLBACK Win32PictureBox::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
@@ -97,6 +136,10 @@ LRESULT Win32PictureBox::Handle(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_MBUTTONDOWN:
         MouseDown(4, lparam);
         return 0;
+    case WM_GETOBJECT:
+        if (const LRESULT object = AnswerGetObject(hwnd_, wparam, lparam, reading_))
+            return object;
+        return ::DefWindowProcA(hwnd_, message, wparam, lparam);
     default:
         return ::DefWindowProcA(hwnd_, message, wparam, lparam);
     }
@@ -153,6 +196,40 @@ Win32ComboBox::Win32ComboBox(Win32Form& form, const ControlDesign& design, Contr
     if (item_height > 0 && frame > 0 && design.height > frame)
         ::SendMessageA(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), design.height - frame);
     ::SetWindowTextA(hwnd_, std::string(design.text).c_str());
+    // Named by its label, its value the text it shows.
+    reading_ = std::make_shared<ReadingSource>([this, name = LabelledName(form.Design(), id)] {
+        return Reading{.name = name, .value = Text(), .role = ROLE_SYSTEM_COMBOBOX, .own_place = true};
+    });
+    ::SetPropA(hwnd_, kComboProperty, this);
+    system_proc_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32ComboBox::Proc)));
+}
+
+Win32ComboBox::~Win32ComboBox()
+{
+    reading_.reset();
+    if (::IsWindow(hwnd_) && system_proc_) {
+        ::SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(system_proc_));
+        ::RemovePropA(hwnd_, kComboProperty);
+    }
+}
+
+LRESULT CALLBACK Win32ComboBox::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    auto* combo = static_cast<Win32ComboBox*>(::GetPropA(hwnd, kComboProperty));
+    if (!combo)
+        return ::DefWindowProcA(hwnd, message, wparam, lparam);
+    if (message == WM_GETOBJECT) {
+        if (const LRESULT object = AnswerGetObject(hwnd, wparam, lparam, combo->reading_))
+            return object;
+    }
+    const WNDPROC system = combo->system_proc_;
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(system));
+        ::RemovePropA(hwnd, kComboProperty);
+        combo->system_proc_ = nullptr;
+    }
+    return ::CallWindowProcA(system, hwnd, message, wparam, lparam);
 }
 
 void Win32ComboBox::AddItem(const std::string& text)

@@ -5,6 +5,7 @@
 #include "toolkit/combo_box.h"
 #include "toolkit/picture_box.h"
 #include "toolkit/timer_base.h"
+#include "toolkit/win32/accessible.h"
 #include "toolkit/win32/handles.h"
 #include "toolkit/win32/image.h"
 
@@ -31,6 +32,7 @@ public:
 
 private:
     void DrawPicture(const tk::Picture* picture) override;
+    void Redescribed(const Description& before) override;
     LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
     void Paint();
     void MouseDown(std::int16_t button, LPARAM lparam);
@@ -38,12 +40,14 @@ private:
     Win32Form& form_;
     ControlId id_;
     Dib image_;
+    std::shared_ptr<ReadingSource> reading_;
     HWND hwnd_ = nullptr;
 };
 
 class Win32ComboBox final : public ComboBoxBase {
 public:
     Win32ComboBox(Win32Form& form, const ControlDesign& design, ControlId id, HFONT font);
+    ~Win32ComboBox() override;
     void AddItem(const std::string& text) override;
     int ListCount() const override;
     std::string List(int index) const override;
@@ -60,10 +64,14 @@ public:
 
 private:
     void Choose(int index) override;
+    // The system's combo box, asked first for its screen-reader object.
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
     Win32Form& form_;
     const ControlDesign& design_;
     GdiObject<HBRUSH> back_brush_;
+    std::shared_ptr<ReadingSource> reading_;
+    WNDPROC system_proc_ = nullptr;
     HWND hwnd_ = nullptr;
     HWND edit_ = nullptr;
     HWND list_ = nullptr;

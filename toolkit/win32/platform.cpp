@@ -10,12 +10,17 @@
 namespace tk::win32 {
 
 Win32Platform::Win32Platform(HINSTANCE module, std::string instance_name)
-    : module_(module), instance_name_(std::move(instance_name)), platform_{*this, *this, *this, *this, *this}
+    : module_(module), com_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))),
+      instance_name_(std::move(instance_name)), platform_{*this, *this, *this, *this, *this}
 {
     RegisterWindowClasses(*this);
 }
 
-Win32Platform::~Win32Platform() = default;
+Win32Platform::~Win32Platform()
+{
+    if (com_)
+        ::CoUninitialize();
+}
 
 bool Win32Platform::AnotherInstanceRunning()
 {

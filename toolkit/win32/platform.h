@@ -67,6 +67,8 @@ private:
     void Dispatch(MSG& msg);
 
     HINSTANCE module_;
+    // Screen readers reach the window's objects through COM.
+    bool com_ = false;
     std::string instance_name_;
     KernelHandle instance_mutex_;
     std::map<ImageId, PictureRef> pictures_;

@@ -1,6 +1,6 @@
 #pragma once
-// The Windows headers, always after the toolkit's own: their macros
-// (SRCCOPY, SND_ASYNC, ...) would otherwise rewrite the toolkit's constants.
+// The Windows headers, after the toolkit's own. The toolkit names none of
+// its constants as a Windows macro does, so the order is only for reading.
 
 #include "toolkit/controls.h"
 #include "toolkit/error.h"
@@ -18,3 +18,4 @@
 #include <windows.h>
 
 #include <mmsystem.h>
+#include <oleacc.h>

@@ -1,7 +1,10 @@
 #pragma once
-// Where the artwork puts things, in client pixels. The painter draws from
-// these numbers and the art tests check the committed images against them,
-// so the pegs, letters and switch can never drift out of their controls.
+// Where the artwork puts things, in client pixels. The controls' rectangles
+// come from the window's design; the painter draws from these numbers and
+// the art tests check the committed images against them, so the pegs,
+// letters and switch can never drift out of their controls.
+
+#include "window/tuner_form.h"
 
 #include <array>
 
@@ -27,25 +30,29 @@ struct Colour {
     int r = 0, g = 0, b = 0;
 };
 
-inline constexpr int kWidth = 384;
-inline constexpr int kHeight = 550;
+inline constexpr int kWidth = kClientWidth;
+inline constexpr int kHeight = kClientHeight;
 inline constexpr Colour kBackground{120, 104, 88};
 
+// A control's rectangle, as the window's own design places it.
+inline Box ControlBox(tk::ControlId id)
+{
+    const tk::ControlDesign& c = TunerFormDesign().controls[static_cast<std::size_t>(id)];
+    return {c.left, c.top, c.width, c.height};
+}
+
 // The string indicators Picture1(0) to Picture1(5), by string index.
-inline constexpr std::array<Box, 6> kIndicators = {{
-    {270, 240, 110, 87},
-    {275, 149, 105, 89},
-    {277, 61, 104, 86},
-    {4, 64, 90, 85},
-    {4, 151, 93, 84},
-    {5, 236, 94, 89},
-}};
-inline constexpr Box kToggle{268, 397, 103, 54};
-inline constexpr Box kLabel{20, 402, 59, 19};
-inline constexpr Box kCombo{21, 419, 82, 21};
+inline const std::array<Box, 6> kIndicators = {
+    ControlBox(ctl::Picture1(0)), ControlBox(ctl::Picture1(1)), ControlBox(ctl::Picture1(2)),
+    ControlBox(ctl::Picture1(3)), ControlBox(ctl::Picture1(4)), ControlBox(ctl::Picture1(5)),
+};
+inline const Box kToggle = ControlBox(ctl::Picture2);
+inline const Box kLabel = ControlBox(ctl::Label1);
+inline const Box kCombo = ControlBox(ctl::cboSound);
 
 // Under the label and the combo box the picture stays plain background.
-inline constexpr Box kPlainArea{20, 402, 83, 38};
+inline const Box kPlainArea{kLabel.left, kLabel.top, kCombo.Right() - kLabel.left + 1,
+                            kCombo.Bottom() - kLabel.top + 1};
 
 // Lit pixels reach at most this far past a rectangle's edge; the lit
 // artwork equals the unlit one everywhere else.

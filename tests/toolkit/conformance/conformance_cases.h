@@ -13,6 +13,9 @@
 //   void Pump();  // handles what is queued, after a short wait
 //   std::string Folder(names of sub-folders, names of files);  // ends in "\"
 //   std::string Missing();  // a folder that does not exist
+//   Reading Read(tk::Form&, tk::ControlId);  // as the platform's screen readers read it
+//   std::optional<int> StateChanges(tk::Form&, tk::ControlId);  // announced, if seen
+//   std::pair<int, int> ClientOrigin(tk::Form&);  // client (0, 0) on the screen
 
 #include "recorder.h"
 #include "toolkit/form.h"
@@ -24,14 +27,25 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace tk::conformance {
 
+// What a screen reader reads of a control, in the platform's own terms
+// brought to words: "graphic", "check box", "combo box" or another.
+struct Reading {
+    bool offered = false; // offered as content, not hidden
+    std::string role{}, name{}, description{}, value{};
+    bool checkable = false, checked = false;
+    bool action = false; // an action of its own beyond taking the focus
+    int left = 0, top = 0, width = 0, height = 0; // on the screen
+};
+
 // A small window with one control of each kind the toolkit hands out.
 namespace id {
-inline constexpr ControlId Dir = 0, Combo = 1, PicA = 2, PicB = 3, Tick = 4;
+inline constexpr ControlId Dir = 0, Combo = 1, PicA = 2, PicB = 3, Tick = 4, Label = 5, PicC = 6;
 }
 
 inline const FormDesign& Design()
@@ -47,6 +61,10 @@ inline const FormDesign& Design()
         {.name = "picB", .kind = ControlKind::PictureBox, .left = 100, .top = 40, .width = 64,
          .height = 48, .back_color = {0, 255, 0}},
         {.name = "tmrTick", .kind = ControlKind::Timer, .enabled = false, .interval_ms = 20},
+        {.name = "lblPick", .kind = ControlKind::Label, .left = 8, .top = 0, .width = 40, .height = 8,
+         .tab_stop = false, .text = "Pick:", .labels = "cboPick"},
+        {.name = "picC", .kind = ControlKind::PictureBox, .left = 20, .top = 60, .width = 50,
+         .height = 30, .back_color = {0, 255, 0}},
     };
     // clang-format on
     static const FormDesign design{.caption = "Conformance",
@@ -210,7 +228,7 @@ TYPED_TEST_P(ToolkitConformance, BlockTransferCopiesPixelForPixelClippedToBothIm
         a.SetPicture(a.Picture());
         b.SetPicture(b.Picture());
         EXPECT_NE(
-            backend.Gdi().BitBlt(b.hDC(), c.x, c.y, c.width, c.height, a.hDC(), c.src_x, c.src_y, SRCCOPY),
+            backend.Gdi().BitBlt(b.hDC(), c.x, c.y, c.width, c.height, a.hDC(), c.src_x, c.src_y, kSourceCopy),
             0);
         int wrong = 0;
         for (int y = 0; y < b.Height(); ++y)
@@ -225,8 +243,8 @@ TYPED_TEST_P(ToolkitConformance, BlockTransferCopiesPixelForPixelClippedToBothIm
         EXPECT_EQ(wrong, 0);
     }
     EXPECT_EQ(snapshot(a), source) << "the source is left as it was";
-    EXPECT_EQ(backend.Gdi().BitBlt(b.hDC(), 0, 0, 10, 10, 0, 0, 0, SRCCOPY), 0);
-    EXPECT_EQ(backend.Gdi().BitBlt(0, 0, 0, 10, 10, a.hDC(), 0, 0, SRCCOPY), 0);
+    EXPECT_EQ(backend.Gdi().BitBlt(b.hDC(), 0, 0, 10, 10, 0, 0, 0, kSourceCopy), 0);
+    EXPECT_EQ(backend.Gdi().BitBlt(0, 0, 0, 10, 10, a.hDC(), 0, 0, kSourceCopy), 0);
 }
 
 TYPED_TEST_P(ToolkitConformance, TimerFiresWhileOnAndNeverAfterwards)
@@ -275,12 +293,59 @@ TYPED_TEST_P(ToolkitConformance, ListingHoldsOnlySubFoldersSortedByNameWithoutRe
     EXPECT_EQ(list.List(0), root + "10 Strings") << "full paths";
 }
 
+TYPED_TEST_P(ToolkitConformance, ScreenReadersReadWhatTheWindowToldAtTheControlsTruePlaces)
+{
+    Form& form = *this->form_;
+    auto& backend = this->backend_;
+    form.PictureBoxAt(id::PicB).Describe({.role = Role::Picture, .name = "Peg", .description = "Plays"});
+    PictureBox& toggle = form.PictureBoxAt(id::PicC);
+    toggle.Describe({.role = Role::CheckBox, .name = "Loop", .checked = true});
+    form.Show();
+    const auto [x, y] = backend.ClientOrigin(form);
+
+    const Reading peg = backend.Read(form, id::PicB);
+    EXPECT_TRUE(peg.offered);
+    EXPECT_EQ(peg.role, "graphic");
+    EXPECT_EQ(peg.name, "Peg");
+    EXPECT_EQ(peg.description, "Plays");
+    EXPECT_FALSE(peg.checkable);
+    EXPECT_FALSE(peg.action) << "the mouse presses it";
+    EXPECT_EQ(std::vector<int>({peg.left, peg.top, peg.width, peg.height}),
+              std::vector<int>({x + 100, y + 40, 64, 48}));
+
+    Reading loop = backend.Read(form, id::PicC);
+    EXPECT_EQ(loop.role, "check box");
+    EXPECT_EQ(loop.name, "Loop");
+    EXPECT_TRUE(loop.checkable);
+    EXPECT_TRUE(loop.checked);
+    EXPECT_FALSE(loop.action);
+    EXPECT_EQ(std::vector<int>({loop.left, loop.top}), std::vector<int>({x + 20, y + 60}));
+    // Each change of state is announced once; telling the same again is none.
+    const std::optional<int> told = backend.StateChanges(form, id::PicC);
+    toggle.Describe({.role = Role::CheckBox, .name = "Loop", .checked = false});
+    EXPECT_FALSE(backend.Read(form, id::PicC).checked);
+    if (told) {
+        EXPECT_EQ(backend.StateChanges(form, id::PicC), *told + 1);
+        toggle.Describe({.role = Role::CheckBox, .name = "Loop", .checked = false});
+        EXPECT_EQ(backend.StateChanges(form, id::PicC), *told + 1);
+    }
+
+    const Reading list = backend.Read(form, id::Combo);
+    EXPECT_EQ(list.role, "combo box");
+    EXPECT_EQ(list.name, "Pick") << "named by its label";
+    EXPECT_EQ(list.value, "start");
+    EXPECT_EQ(std::vector<int>({list.left, list.top, list.width}), std::vector<int>({x + 8, y + 8, 120}));
+
+    EXPECT_FALSE(backend.Read(form, id::PicA).offered) << "a box never described is no content";
+}
+
 REGISTER_TYPED_TEST_SUITE_P(ToolkitConformance, FirstTouchLoadsOnceAndTheLoadRunsToItsEndFirst,
                             ComboClickRunsBeforeTheSelectionReturnsAndSeesTheNewEntry,
                             FailedSetPathLeavesTheListPointingNowhere,
                             WindowPlacesInWholePixelsAndRefusesWhatNoPixelHolds,
                             BlockTransferCopiesPixelForPixelClippedToBothImages,
                             TimerFiresWhileOnAndNeverAfterwards,
-                            ListingHoldsOnlySubFoldersSortedByNameWithoutRegardToCase);
+                            ListingHoldsOnlySubFoldersSortedByNameWithoutRegardToCase,
+                            ScreenReadersReadWhatTheWindowToldAtTheControlsTruePlaces);
 
 } // namespace tk::conformance

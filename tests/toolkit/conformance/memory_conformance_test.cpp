@@ -37,6 +37,35 @@ public:
         return path;
     }
     std::string Missing() { return "C:\\Missing\\"; }
+    // The platform holds what it was told; the window lies at its outer corner.
+    Reading Read(Form& form, ControlId id)
+    {
+        const ControlDesign& c = form.Design().controls[static_cast<std::size_t>(id)];
+        const auto [x, y] = ClientOrigin(form);
+        Reading r{.left = x + c.left, .top = y + c.top, .width = c.width, .height = c.height};
+        if (c.kind == ControlKind::ComboBox) {
+            r = {.offered = true, .role = "combo box", .name = LabelledName(form.Design(), id),
+                 .value = form.ComboBoxAt(id).Text(), .left = r.left, .top = r.top, .width = r.width,
+                 .height = r.height};
+            return r;
+        }
+        const Description& d = form.PictureBoxAt(id).Described();
+        r.offered = d.role != Role::None;
+        r.role = d.role == Role::Picture ? "graphic" : d.role == Role::CheckBox ? "check box" : "";
+        r.name = d.name;
+        r.description = d.description;
+        r.checkable = d.role == Role::CheckBox;
+        r.checked = d.checked;
+        return r;
+    }
+    std::optional<int> StateChanges(Form& form, ControlId id)
+    {
+        return static_cast<memory::MemoryPictureBox&>(form.PictureBoxAt(id)).StateChanges();
+    }
+    std::pair<int, int> ClientOrigin(Form& form)
+    {
+        return {static_cast<int>(form.Left() / 15), static_cast<int>(form.Top() / 15)};
+    }
 
 private:
     memory::MemoryPlatform platform_;

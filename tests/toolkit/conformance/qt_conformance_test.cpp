@@ -5,7 +5,9 @@
 #include "../qt_fixture.h"
 #include "toolkit/linux/native_path.h"
 #include "toolkit/qt/qt_controls.h"
+#include "toolkit/qt/qt_form.h"
 
+#include <QAccessible>
 #include <QTest>
 
 #include <filesystem>
@@ -17,6 +19,20 @@ namespace tk::conformance {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string Words(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::Graphic:
+        return "graphic";
+    case QAccessible::CheckBox:
+        return "check box";
+    case QAccessible::ComboBox:
+        return "combo box";
+    default:
+        return "other";
+    }
+}
 
 class QtBackend {
 public:
@@ -53,8 +69,41 @@ public:
         return *linux_paths::FromNative(folder.string()) + "\\";
     }
     std::string Missing() { return *linux_paths::FromNative((root_ / "missing").string()) + "\\"; }
+    Reading Read(Form& form, ControlId id)
+    {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(Widget(form, id));
+        if (!iface)
+            return {};
+        const QAccessible::State state = iface->state();
+        QAccessibleActionInterface* actions = iface->actionInterface();
+        QStringList offered = actions ? actions->actionNames() : QStringList{};
+        offered.removeAll(QAccessibleActionInterface::setFocusAction());
+        const QRect at = iface->rect();
+        return {.offered = !state.invisible,
+                .role = Words(iface->role()),
+                .name = iface->text(QAccessible::Name).toStdString(),
+                .description = iface->text(QAccessible::Description).toStdString(),
+                .value = iface->text(QAccessible::Value).toStdString(),
+                .checkable = bool(state.checkable),
+                .checked = bool(state.checked),
+                .action = !offered.isEmpty(),
+                .left = at.x(),
+                .top = at.y(),
+                .width = at.width(),
+                .height = at.height()};
+    }
+    // Qt hands announcements only to a platform that listens, which the
+    // offscreen one does not; the AT-SPI run of the program hears them.
+    std::optional<int> StateChanges(Form&, ControlId) { return std::nullopt; }
+    std::pair<int, int> ClientOrigin(Form& form)
+    {
+        const QPoint origin = static_cast<qt::QtForm&>(form).Window().mapToGlobal(QPoint(0, 0));
+        return {origin.x(), origin.y()};
+    }
 
 private:
+    static QWidget* Widget(Form& form, ControlId id) { return static_cast<qt::QtForm&>(form).Widget(id); }
+
     fs::path root_;
     int made_ = 0;
 };
