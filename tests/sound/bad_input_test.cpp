@@ -285,6 +285,17 @@ TEST(DecodeFile, GivesUpWhenANewerRequestArrives)
     WriteSine(path, 330.0, 1.0);
     Pcm pcm;
     EXPECT_EQ(DecodeFile(path.string(), pcm, [] { return true; }), DecodeStatus::Cancelled);
+
+    // A huge file is looked through before libsndfile opens it: that look
+    // gives up too, not only the decode.
+    const fs::path huge = dir.path() / "huge.wav";
+    {
+        std::ofstream out(huge, std::ios::binary);
+        out << "RIFF\xff\xff\xff\x7fWAVE";
+    }
+    fs::resize_file(huge, std::uintmax_t{1} << 24);
+    int asks = 0;
+    EXPECT_EQ(DecodeFile(huge.string(), pcm, [&] { return ++asks >= 2; }), DecodeStatus::Cancelled);
 }
 
 // The fuzz target decodes from memory: it must be the same decode.

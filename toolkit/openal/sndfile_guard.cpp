@@ -90,12 +90,14 @@ bool IsRefusedTag(const unsigned char* tag)
 
 // Every "fmt " of the file is asked, wherever libsndfile's chunk walk might
 // find it: the walk follows sizes from the file and skips what it likes.
-bool IsRefusedFile(NoteSource& source)
+bool IsRefusedFile(NoteSource& source, const std::function<bool()>& cancelled)
 {
     constexpr sf_count_t kBlock = 1 << 16;
     constexpr sf_count_t kPattern = 10; // "fmt ", the chunk's size, the tag
     std::vector<unsigned char> block(static_cast<std::size_t>(kBlock + kPattern - 1));
     for (sf_count_t at = 0; at < source.size; at += kBlock) {
+        if (cancelled && cancelled())
+            return true;
         const sf_count_t got = ReadAt(source, at, block.data(), static_cast<sf_count_t>(block.size()));
         if (at == 0 && !IsWaveContainer(block.data(), got))
             return true;
@@ -116,9 +118,10 @@ bool IsRefusedFormat(const SF_INFO& info)
         info.channels > kMaxChannels || info.samplerate < 1;
 }
 
-std::optional<OpenedNote> Open(std::unique_ptr<NoteSource> source, std::string& reason)
+std::optional<OpenedNote> Open(std::unique_ptr<NoteSource> source, std::string& reason,
+                               const std::function<bool()>& cancelled)
 {
-    if (IsRefusedFile(*source)) {
+    if (IsRefusedFile(*source, cancelled)) {
         reason = "not a WAV file the program plays";
         return std::nullopt;
     }
@@ -138,7 +141,7 @@ std::optional<OpenedNote> Open(std::unique_ptr<NoteSource> source, std::string& 
 
 } // namespace
 
-std::optional<OpenedNote> OpenNote(int fd, std::string& reason)
+std::optional<OpenedNote> OpenNote(int fd, std::string& reason, const std::function<bool()>& cancelled)
 {
     auto source = std::make_unique<NoteSource>();
     source->fd = fd;
@@ -148,7 +151,7 @@ std::optional<OpenedNote> OpenNote(int fd, std::string& reason)
         return std::nullopt;
     }
     source->size = static_cast<std::int64_t>(st.st_size);
-    return Open(std::move(source), reason);
+    return Open(std::move(source), reason, cancelled);
 }
 
 std::optional<OpenedNote> OpenNote(std::span<const unsigned char> bytes, std::string& reason)
@@ -156,7 +159,7 @@ std::optional<OpenedNote> OpenNote(std::span<const unsigned char> bytes, std::st
     auto source = std::make_unique<NoteSource>();
     source->memory = bytes;
     source->size = static_cast<std::int64_t>(bytes.size());
-    return Open(std::move(source), reason);
+    return Open(std::move(source), reason, {});
 }
 
 } // namespace tk::openal

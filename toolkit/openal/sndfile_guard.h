@@ -4,6 +4,7 @@
 // so the tool calls a note unreadable exactly when the program cannot play it.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <sndfile.h>
@@ -39,8 +40,10 @@ struct OpenedNote {
 };
 
 // The descriptor, of a regular file, becomes the note's. Empty with a reason
-// when the bytes are refused or libsndfile cannot open them.
-std::optional<OpenedNote> OpenNote(int fd, std::string& reason);
+// when the bytes are refused or libsndfile cannot open them. The whole file
+// is looked through first, so `cancelled`, asked as it goes, can abandon a
+// huge one.
+std::optional<OpenedNote> OpenNote(int fd, std::string& reason, const std::function<bool()>& cancelled = {});
 std::optional<OpenedNote> OpenNote(std::span<const unsigned char> bytes, std::string& reason);
 
 } // namespace tk::openal

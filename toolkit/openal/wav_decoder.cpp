@@ -126,7 +126,10 @@ DecodeStatus DecodeFile(const std::string& native_path, Pcm& out, const std::fun
         *stamp = StampFrom(native_path, st);
 
     std::string reason;
-    return Decode(OpenNote(fd.release(), reason), out, cancelled, limits);
+    const auto note = OpenNote(fd.release(), reason, cancelled);
+    if (!note && cancelled && cancelled())
+        return DecodeStatus::Cancelled;
+    return Decode(note, out, cancelled, limits);
 }
 
 DecodeStatus DecodeBytes(std::span<const unsigned char> bytes, Pcm& out, const DecodeLimits& limits)
