@@ -1,10 +1,12 @@
 // Files that are not what they claim: the output neither crashes nor hangs,
 // keeps its memory bounded, sounds the alert where nothing can be played and
-// plays the next good file as usual.
+// plays the next good file as usual; the library tool calls unreadable
+// exactly the files that sound the alert.
 
 #include "tools/fixtures/sound_fixtures.h"
 #include "toolkit/openal/openal_sound_output.h"
 #include "toolkit/openal/wav_decoder.h"
+#include "tools/tunes/wav_io.h"
 
 #include <gtest/gtest.h>
 
@@ -225,6 +227,9 @@ TEST_P(BadInput, PlaysOnWithoutHarm)
     ASSERT_NE(output, nullptr);
     GetParam().make(dir.path() / "E.wav");
     WriteSine(dir.path() / "A.wav", 440.0, 0.5);
+    std::string error;
+    const auto read = tunes::ReadWav((dir.path() / "E.wav").string(), error, DecodeLimits{}.max_seconds);
+    EXPECT_EQ(read.has_value(), !GetParam().sounds_alert) << error;
 
     output->sndPlaySoundA(dir.ProgramPath("E.wav"), tk::kPlayAsync | tk::kPlayLoop);
     output->WaitUntilSettled();
@@ -280,6 +285,17 @@ TEST(DecodeFile, GivesUpWhenANewerRequestArrives)
     WriteSine(path, 330.0, 1.0);
     Pcm pcm;
     EXPECT_EQ(DecodeFile(path.string(), pcm, [] { return true; }), DecodeStatus::Cancelled);
+
+    // A huge file is looked through before libsndfile opens it: that look
+    // gives up too, not only the decode.
+    const fs::path huge = dir.path() / "huge.wav";
+    {
+        std::ofstream out(huge, std::ios::binary);
+        out << "RIFF\xff\xff\xff\x7fWAVE";
+    }
+    fs::resize_file(huge, std::uintmax_t{1} << 24);
+    int asks = 0;
+    EXPECT_EQ(DecodeFile(huge.string(), pcm, [&] { return ++asks >= 2; }), DecodeStatus::Cancelled);
 }
 
 // The fuzz target decodes from memory: it must be the same decode.

@@ -1,30 +1,21 @@
 #include "toolkit/openal/wav_decoder.h"
 
-#include "toolkit/openal/sndfile_guards.h"
+#include "toolkit/openal/sndfile_guard.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
-#include <memory>
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tk::openal {
 
 namespace {
 
 constexpr sf_count_t kChunkFrames = 16384;
-// Beyond the first two, channels are dropped; a count above this is a lie.
-constexpr int kMaxChannels = 64;
-
-struct SndFileCloser {
-    void operator()(SNDFILE* file) const { sf_close(file); }
-};
-using SndFilePtr = std::unique_ptr<SNDFILE, SndFileCloser>;
 
 class Descriptor {
 public:
@@ -37,44 +28,10 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_;
-};
-
-// Bytes in memory, read through libsndfile's virtual I/O.
-struct MemoryFile {
-    std::span<const unsigned char> bytes;
-    sf_count_t at;
-
-    static MemoryFile& Of(void* data) { return *static_cast<MemoryFile*>(data); }
-    static SF_VIRTUAL_IO Io()
-    {
-        SF_VIRTUAL_IO io{};
-        io.get_filelen = [](void* data) { return static_cast<sf_count_t>(Of(data).bytes.size()); };
-        io.seek = [](sf_count_t offset, int whence, void* data) {
-            MemoryFile& file = Of(data);
-            const sf_count_t size = static_cast<sf_count_t>(file.bytes.size());
-            const sf_count_t base = whence == SEEK_CUR ? file.at : whence == SEEK_END ? size : 0;
-            // Offsets come from the file: a wild one must not overflow.
-            if (offset > size || offset < -size || base + offset < 0)
-                return sf_count_t{-1};
-            file.at = base + offset;
-            return file.at;
-        };
-        io.read = [](void* ptr, sf_count_t count, void* data) {
-            MemoryFile& file = Of(data);
-            const sf_count_t size = static_cast<sf_count_t>(file.bytes.size());
-            const sf_count_t n = std::clamp<sf_count_t>(std::min(count, size - file.at), 0, size);
-            if (n > 0)
-                std::memcpy(ptr, file.bytes.data() + file.at, static_cast<std::size_t>(n));
-            file.at += n;
-            return n;
-        };
-        io.write = [](const void*, sf_count_t, void*) { return sf_count_t{0}; };
-        io.tell = [](void* data) { return Of(data).at; };
-        return io;
-    }
 };
 
 std::int16_t ToInt16(float v)
@@ -98,13 +55,13 @@ FileStamp StampFrom(const std::string& path, const struct stat& st)
 }
 
 // The limits and the decode loop, whatever the bytes came from.
-DecodeStatus Decode(SndFilePtr file, const SF_INFO& info, Pcm& out, const std::function<bool()>& cancelled,
+DecodeStatus Decode(const std::optional<OpenedNote>& note, Pcm& out, const std::function<bool()>& cancelled,
                     const DecodeLimits& limits)
 {
-    if (!file)
+    if (!note)
         return DecodeStatus::Unreadable;
-    if (IsRefusedFormat(info.format) || info.channels < 1 || info.channels > kMaxChannels ||
-        info.samplerate < limits.min_rate || info.samplerate > limits.max_rate)
+    const SF_INFO& info = note->info;
+    if (info.samplerate < limits.min_rate || info.samplerate > limits.max_rate)
         return DecodeStatus::Unreadable;
 
     const auto by_time = static_cast<std::size_t>(limits.max_seconds * info.samplerate);
@@ -121,7 +78,7 @@ DecodeStatus Decode(SndFilePtr file, const SF_INFO& info, Pcm& out, const std::f
     for (;;) {
         if (cancelled && cancelled())
             return DecodeStatus::Cancelled;
-        const sf_count_t got = sf_readf_float(file.get(), chunk.data(), kChunkFrames);
+        const sf_count_t got = sf_readf_float(note->file.get(), chunk.data(), kChunkFrames);
         if (got <= 0)
             break;
         const auto frames = static_cast<std::size_t>(got);
@@ -134,7 +91,7 @@ DecodeStatus Decode(SndFilePtr file, const SF_INFO& info, Pcm& out, const std::f
             out.samples.push_back(channels > 1 ? ToInt16(frame[1]) : left);
         }
     }
-    if (sf_error(file.get()) != SF_ERR_NO_ERROR && out.samples.empty())
+    if (sf_error(note->file.get()) != SF_ERR_NO_ERROR && out.samples.empty())
         return DecodeStatus::Unreadable;
     if (out.samples.empty())
         return DecodeStatus::Empty;
@@ -168,26 +125,18 @@ DecodeStatus DecodeFile(const std::string& native_path, Pcm& out, const std::fun
     if (stamp != nullptr)
         *stamp = StampFrom(native_path, st);
 
-    unsigned char head[kHeaderBytes];
-    const ssize_t got = pread(fd.get(), head, sizeof head, 0);
-    if (got < 0 || IsRefusedHeader({head, static_cast<std::size_t>(got)}))
-        return DecodeStatus::Unreadable;
-    SF_INFO info{};
-    // The descriptor stays ours, so it is closed once whatever libsndfile does.
-    SndFilePtr file(sf_open_fd(fd.get(), SFM_READ, &info, SF_FALSE));
-    return Decode(std::move(file), info, out, cancelled, limits);
+    std::string reason;
+    const auto note = OpenNote(fd.release(), reason, cancelled);
+    if (!note && cancelled && cancelled())
+        return DecodeStatus::Cancelled;
+    return Decode(note, out, cancelled, limits);
 }
 
 DecodeStatus DecodeBytes(std::span<const unsigned char> bytes, Pcm& out, const DecodeLimits& limits)
 {
     out = Pcm{};
-    if (IsRefusedHeader(bytes.first(std::min(bytes.size(), kHeaderBytes))))
-        return DecodeStatus::Unreadable;
-    MemoryFile memory{bytes, 0};
-    SF_VIRTUAL_IO io = MemoryFile::Io();
-    SF_INFO info{};
-    SndFilePtr file(sf_open_virtual(&io, SFM_READ, &info, &memory));
-    return Decode(std::move(file), info, out, {}, limits);
+    std::string reason;
+    return Decode(OpenNote(bytes, reason), out, {}, limits);
 }
 
 } // namespace tk::openal

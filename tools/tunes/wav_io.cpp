@@ -1,23 +1,19 @@
 #include "tools/tunes/wav_io.h"
 
-#include "toolkit/openal/sndfile_guards.h"
+#include "toolkit/openal/sndfile_guard.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <memory>
 #include <sndfile.h>
 #include <system_error>
 
 namespace tarvisk::tunes {
 
 namespace {
-
-struct Closer {
-    void operator()(SNDFILE* file) const { sf_close(file); }
-};
-using SndFilePtr = std::unique_ptr<SNDFILE, Closer>;
 
 std::string FormatInfoName(int format)
 {
@@ -51,7 +47,7 @@ bool WriteWav(const std::string& path, std::span<const float> mono, int rate, st
     info.samplerate = rate;
     info.channels = 1;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SndFilePtr file(sf_open(path.c_str(), SFM_WRITE, &info));
+    tk::openal::SndFilePtr file(sf_open(path.c_str(), SFM_WRITE, &info));
     if (!file) {
         error = sf_strerror(nullptr);
         return false;
@@ -73,28 +69,17 @@ std::optional<WavData> ReadWav(const std::string& path, std::string& error, doub
         error = std::filesystem::exists(path, ec) ? "not a file" : "missing";
         return std::nullopt;
     }
-    // What the program refuses, the tool reports unreadable.
-    unsigned char head[tk::openal::kHeaderBytes];
-    std::ifstream in(path, std::ios::binary);
-    in.read(reinterpret_cast<char*>(head), sizeof head);
-    if (tk::openal::IsRefusedHeader({head, static_cast<std::size_t>(in.gcount())})) {
-        error = "not a WAV file the program plays";
+    // Opened as the program opens its notes: what it refuses is unreadable.
+    // O_NONBLOCK: a FIFO put there since the check must not hang the open.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        error = std::strerror(errno);
         return std::nullopt;
     }
-    SF_INFO info{};
-    SndFilePtr file(sf_open(path.c_str(), SFM_READ, &info));
-    if (!file) {
-        error = sf_strerror(nullptr);
+    auto note = tk::openal::OpenNote(fd, error);
+    if (!note)
         return std::nullopt;
-    }
-    if (info.channels < 1 || info.samplerate < 1) {
-        error = "bad header";
-        return std::nullopt;
-    }
-    if (tk::openal::IsRefusedFormat(info.format)) {
-        error = "a format the program does not play";
-        return std::nullopt;
-    }
+    const SF_INFO& info = note->info;
     WavData data;
     data.rate = info.samplerate;
     data.channels = info.channels;
@@ -104,7 +89,7 @@ std::optional<WavData> ReadWav(const std::string& path, std::string& error, doub
     const auto channels = static_cast<std::size_t>(info.channels);
     std::vector<float> chunk(8192 * channels);
     for (;;) {
-        const sf_count_t got = sf_readf_float(file.get(), chunk.data(), 8192);
+        const sf_count_t got = sf_readf_float(note->file.get(), chunk.data(), 8192);
         if (got <= 0)
             break;
         if (data.frames + got > limit) {
