@@ -3,6 +3,8 @@
 //   probe window          windows of the program, client size and origin, frame
 //   probe combo           the sound-set list's text and entries
 //   probe close           the close command, as from the title bar
+//   probe focus           the kind of control with the keyboard focus, and
+//                         that of its parent
 //   probe version FILE    the version record
 //   probe icon FILE       the program icon's images
 //   probe hold SECONDS    stays for a while: keeps Wine's session up, so
@@ -71,6 +73,22 @@ int Combo()
         ::WideCharToMultiByte(CP_ACP, 0, wide, -1, entry, sizeof entry, nullptr, nullptr);
         std::printf("entry %s\n", entry);
     }
+    return 0;
+}
+
+int Focus()
+{
+    const auto windows = ProgramWindows();
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (windows.empty() ||
+        !::GetGUIThreadInfo(::GetWindowThreadProcessId(windows.front(), nullptr), &info) || !info.hwndFocus)
+        return 1;
+    char kind[64] = {};
+    char parent[64] = {};
+    ::GetClassNameA(info.hwndFocus, kind, sizeof kind);
+    ::GetClassNameA(::GetParent(info.hwndFocus), parent, sizeof parent);
+    std::printf("focus %s %s\n", kind, parent);
     return 0;
 }
 
@@ -162,6 +180,8 @@ int main(int argc, char** argv)
         return Combo();
     if (command == "close")
         return Close();
+    if (command == "focus")
+        return Focus();
     if (command == "version" && argc > 2)
         return Version(argv[2]);
     if (command == "icon" && argc > 2)
@@ -170,6 +190,6 @@ int main(int argc, char** argv)
         ::Sleep(static_cast<DWORD>(std::atoi(argv[2])) * 1000);
         return 0;
     }
-    std::fprintf(stderr, "usage: probe window|combo|close|version FILE|icon FILE|hold SECONDS\n");
+    std::fprintf(stderr, "usage: probe window|combo|close|focus|version FILE|icon FILE|hold SECONDS\n");
     return 2;
 }
