@@ -7,11 +7,13 @@
 
 # The build, its tests and the installer.
 TARVISK_WIN32_PACKAGES=(cmake make googletest g++-mingw-w64-i686 nsis)
-# What the tests run under: Wine on a private X display; the 64-bit build
-# for machines without 32-bit support; unzip and 7-Zip to look into the
-# downloads.
-TARVISK_WINE_PACKAGES=(wine wine32:i386 wine64 g++-mingw-w64-x86-64 xvfb xauth xdotool x11-utils
+# What the tests run under: Wine with its own fonts on a private X display;
+# the 64-bit build for machines without 32-bit support; unzip and 7-Zip to
+# look into the downloads.
+TARVISK_WINE_PACKAGES=(wine wine32:i386 wine64 fonts-wine g++-mingw-w64-x86-64 xvfb xauth xdotool x11-utils
                        imagemagick unzip 7zip)
+# Where the kernel runs no 32-bit code, the shipped program runs in qemu.
+TARVISK_QEMU_PACKAGES=(qemu-user-static)
 
 # Like ensure_packages; Wine's 32-bit half needs the i386 architecture first.
 ensure_win32_packages() {
@@ -24,10 +26,73 @@ ensure_win32_packages() {
   ensure_packages "$@"
 }
 
-# Whether Wine can run 32-bit programs here: some kernels can't execute
-# 32-bit code at all.
+# Whether this kernel runs Wine's 32-bit loader itself: some can't execute
+# 32-bit code at all. A binfmt handler that hands it to qemu doesn't count,
+# since the whole suite would then crawl.
 wine32_runs() {
-  /usr/lib/wine/wine --version >/dev/null 2>&1
+  ! grep -qsx enabled /proc/sys/fs/binfmt_misc/qemu-i386 && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Fills DIR with a loader folder of Wine's in which the 32-bit loader "wine"
+# runs the real one through qemu-user. Wine starts a new process with the
+# loader of the other width found beside its own, so what runs from
+# DIR/lib/wine/wine64 or DIR/lib/wine/wine starts its 32-bit children
+# through qemu too. Libraries and data stay Wine's own, by links; the two
+# loaders are copies, since Wine finds its folder from the loader's real path.
+wine_qemu_loaders() { # DIR
+  local bin=$1/lib/wine triplet
+  command -v qemu-i386-static >/dev/null || return 1
+  mkdir -p "$bin" "$1/share" || return 1
+  for triplet in x86_64-linux-gnu i386-linux-gnu; do
+    ln -sfn "/usr/lib/$triplet" "$1/lib/$triplet"
+  done
+  ln -sfn /usr/share/wine "$1/share/wine"
+  ln -sfn /usr/lib/wine/wineserver "$bin/wineserver"
+  cp -u /usr/lib/wine/wine64 "$bin/wine64" && cp -u /usr/lib/wine/wine "$bin/wine.i386" || return 1
+  # Wine reads its folder from the real loader's path and its name from
+  # argv[0]; the top 64 KiB stay free for Wine's own use.
+  printf '%s\n' '#!/bin/sh' 'bin=$(dirname "$0")' \
+    'WINELOADERNOEXEC=1 exec qemu-i386-static -R 0xffff0000 -0 "$bin/wine" "$bin/wine.i386" "$@"' \
+    >"$bin/wine" && chmod +x "$bin/wine"
+}
+
+# Makes the Wine prefix WINEPREFIX as the tests want it, by LOADER's wineboot
+# unless it is there, and returns once it is on disk: Wine's own fonts in its
+# Fonts folder (Debian's Wine doesn't look where fonts-wine puts them, and
+# would take whatever the machine has instead), and no sound driver, so that
+# no sound server of the machine's plays or answers.
+wine_prefix() { # LOADER SECONDS
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    timeout "$2" "$1" wineboot -i >/dev/null 2>&1 || return 1
+  fi
+  cp -u /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" &&
+    timeout "$2" "$1" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1 &&
+    timeout "$2" wineserver -w
+}
+
+# How many times longer than natively the Wine under test may take.
+SLOW=${TARVISK_WAIT_FACTOR:-1}
+
+# wait_until SECONDS COMMAND...: runs the command until it succeeds, for up to
+# SECONDS times SLOW; a command that answers 2 gives up at once.
+wait_until() {
+  local deadline=$((SECONDS + $1 * SLOW)) status
+  shift
+  while :; do
+    "$@"
+    status=$?
+    [ "$status" -eq 0 ] && return 0
+    [ "$status" -eq 2 ] || [ "$SECONDS" -ge "$deadline" ] && return 1
+    sleep 0.25
+  done
+}
+
+# Wine's environment for the tests: the fonts of the prefix alone (fontconfig
+# lists none of the machine's), one locale, no debug output, no Mono or
+# Gecko installer.
+wine_environment() {
+  export FONTCONFIG_FILE=$PWD/tests/win32/fonts.conf LC_ALL=C.UTF-8 WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
 }
 
 # The default library in build/Tunes, made by the native tool; builds only

@@ -1,26 +1,28 @@
 #!/usr/bin/env bash
 # The Windows downloads as CPack makes them from build-win32/: the zip holds
 # the program and its library side by side; the NSIS installer, run silently
-# in a fresh Wine prefix, puts them at the root of Program Files\Tarvisk, adds
-# the Start-menu shortcut and the Add/Remove Programs entry, the installed
-# program starts with its library, and the silent uninstaller takes it all
-# away again. The shipped installer is a 32-bit program: where this machine
-# runs no 32-bit code, CPack makes the same installer as a 64-bit program
-# from the 64-bit build, and that one goes through those steps under 64-bit
-# Wine instead. PROBE_EXE must match the Wine that runs.
-# Run by scripts/test-win32, which gives the display. Prints ok, FAIL and
-# SKIP lines, then "N passed, M failed[, K skipped]".
-# Usage: installer_test.sh BUILD_DIR SOURCE_DIR PROBE_EXE [BUILD64_DIR]
+# in a fresh Wine prefix, puts them at the root of Program Files\Tarvisk (the
+# 32-bit one, "Program Files (x86)", in a 64-bit prefix), adds the Start-menu
+# shortcut and the Add/Remove Programs entry, the installed program starts
+# with its library, and the silent uninstaller takes it all away again.
+# Run by scripts/test-win32, which gives the display, the 32-bit Wine loader
+# as WINE (through qemu where the kernel runs no 32-bit code), the loader of
+# PROBE_EXE and of Wine's reg as PROBE_WINE (WINE by default), optionally a
+# fresh prefix of its own making as INSTALL_PREFIX, and TARVISK_WAIT_FACTOR
+# for a slow Wine. Prints ok, FAIL and SKIP lines, then
+# "N passed, M failed[, K skipped]".
+# Usage: installer_test.sh BUILD_DIR SOURCE_DIR PROBE_EXE
 set -uo pipefail
 build=$1
 source "$2/tests/install/common.sh"
 source "$2/scripts/lib/win32.sh"
 probe_exe=$3
-build64=${4:-$2/build-win64}
+wine=$WINE
+probe_wine=${PROBE_WINE:-$WINE}
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 
 work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=${INSTALL_PREFIX:-$work/prefix}
 cleanup() { wineserver -k >/dev/null 2>&1; rm -rf "$work"; }
 trap cleanup EXIT
 
@@ -62,71 +64,53 @@ check "32-bit installer script: Start-menu shortcut to tarvisk.exe, uninstaller 
   script_registers
 check "32-bit installer's licence page shows copyright.txt" grep -q 'MUI_PAGE_LICENSE ".*copyright\.txt"' "$nsi"
 
-if wine32_runs; then
-  bits=32 wine=wine
-  export WINEARCH=win32
-elif [ -f "$build64/CMakeCache.txt" ]; then
-  bits=64 wine=/usr/lib/wine/wine64
-  export WINEARCH=win64
-  (cd "$build64" && cpack -G NSIS -B "$work/cpack64") >"$work/cpack64.txt" 2>&1
-  installer=$work/cpack64/tarvisk-$version-win64.exe
-  check "64-bit installer made from $(basename "$build64")" \
-    bash -c 'x86_64-w64-mingw32-objdump -f "$1" | grep -q "format pei-x86-64"' _ "$installer"
-  [ -f "$installer" ] || cat "$work/cpack64.txt"
-else
-  for step in "silent install" "files, shortcut and Add/Remove Programs entry" \
-              "installed program shows its window" "silent uninstall removes it all"; do
-    skip "$step" "this machine runs no 32-bit code and there is no 64-bit build"
-  done
-  finish
-  exit
-fi
-which="$bits-bit installer"
+which="32-bit installer"
 
 # Everything in the prefix runs with its output elsewhere, so Wine's helper
 # processes hold no pipe of the caller's open.
-wine_quiet() { timeout 120 "$wine" "$@" >>"$work/wine.txt" 2>&1; }
-probe() { timeout 60 "$wine" "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
-timeout 300 "$wine" wineboot -i >/dev/null 2>&1
+wine_quiet() { timeout $((120 * SLOW)) "$wine" "$@" >>"$work/wine.txt" 2>&1; }
+probe() { timeout $((60 * SLOW)) "$probe_wine" "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
+[ -n "${INSTALL_PREFIX:-}" ] || check "a fresh Wine prefix" wine_prefix "$probe_wine" $((300 * SLOW))
 check "$which: silent install" wine_quiet "$installer" /S
-timeout 120 wineserver -w
+timeout $((120 * SLOW)) wineserver -w
 
-dir="$WINEPREFIX/drive_c/Program Files/Tarvisk"
-check "$which: tarvisk.exe at the root of Program Files\\Tarvisk" test -f "$dir/tarvisk.exe"
+programs="Program Files"
+[ -d "$WINEPREFIX/drive_c/Program Files (x86)" ] && programs="Program Files (x86)"
+dir="$WINEPREFIX/drive_c/$programs/Tarvisk"
+check "$which: tarvisk.exe at the root of $programs\\Tarvisk" test -f "$dir/tarvisk.exe"
 check "$which: Tunes\\reset.wav beside it" test -f "$dir/Tunes/reset.wav"
 check "$which: no bin\\ folder" test ! -e "$dir/bin"
 shortcut=$(find "$WINEPREFIX/drive_c" -path "*/Start Menu/Programs/Tarvisk/Tarvisk.lnk" 2>/dev/null | head -1)
 check "$which: Start-menu shortcut to tarvisk.exe" bash -c '[ -n "$1" ] && grep -aqi "tarvisk.exe" "$1"' _ "$shortcut"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarvisk'
+# In the registry's 32-bit view, as the 32-bit uninstaller wrote it.
+reg_query() { timeout $((60 * SLOW)) "$probe_wine" reg query "$uninstall_key" /reg:32 "$@"; }
 registered() { # value, then how it ends
-  timeout 60 "$wine" reg query "$uninstall_key" /v "$1" 2>/dev/null | tr -d '\r' |
+  reg_query /v "$1" 2>/dev/null | tr -d '\r' |
     grep -qiE "^ +$1 +REG_SZ +.*$2\$"
 }
 check "$which: Add/Remove Programs: version $version" registered DisplayVersion " $version"
 check "$which: Add/Remove Programs: the program's icon" registered DisplayIcon 'Tarvisk.tarvisk\.exe'
 
 # The installed program, started from elsewhere, finds its library.
-(cd / && exec "$wine" 'C:\Program Files\Tarvisk\tarvisk.exe' >>"$work/wine.txt" 2>&1) &
+(cd / && exec "$wine" "C:\\$programs\\Tarvisk\\tarvisk.exe" >>"$work/wine.txt" 2>&1) &
 app=$!
-started() {
-  for _ in $(seq 120); do
-    probe window | grep -q "visible 1$" && probe combo | grep -qx "text Acoustic" && return 0
-    kill -0 "$app" 2>/dev/null || return 1
-    sleep 0.5
-  done
-  return 1
+shows_sets() {
+  kill -0 "$app" 2>/dev/null || return 2
+  probe window | grep -q "visible 1$" && probe combo | grep -qx "text Acoustic"
 }
-check "$which: installed program shows its window with the sets listed" started
+check "$which: installed program shows its window with the sets listed" wait_until 60 shows_sets
 probe close >/dev/null
-for _ in $(seq 40); do kill -0 "$app" 2>/dev/null || break; sleep 0.5; done
+app_gone() { ! kill -0 "$app" 2>/dev/null; }
+wait_until 20 app_gone
 kill "$app" 2>/dev/null
 wait "$app" 2>/dev/null
 
 # NSIS's uninstaller copies itself to a temporary folder and runs from there.
-check "$which: silent uninstall" wine_quiet "C:\\Program Files\\Tarvisk\\Uninstall.exe" /S
-timeout 120 wineserver -w
+check "$which: silent uninstall" wine_quiet "C:\\$programs\\Tarvisk\\Uninstall.exe" /S
+timeout $((120 * SLOW)) wineserver -w
 check "$which: program and library removed" test ! -e "$dir/tarvisk.exe" -a ! -e "$dir/Tunes"
 check "$which: shortcut removed" test ! -e "$shortcut"
-check "$which: Add/Remove Programs entry removed" bash -c "! timeout 60 $wine reg query '$uninstall_key' >/dev/null 2>&1"
+check "$which: Add/Remove Programs entry removed" eval '! reg_query >/dev/null 2>&1'
 
 finish

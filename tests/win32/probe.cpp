@@ -6,6 +6,8 @@
 //   probe acc X Y         what a screen reader finds at a screen point, through
 //                         oleacc: name, role, state, place, value, action
 //   probe acc             the same of every control window, one line each
+//   probe focus           the kind of control with the keyboard focus, and
+//                         that of its parent
 //   probe version FILE    the version record
 //   probe icon FILE       the program icon's images
 //   probe hold SECONDS    stays for a while: keeps Wine's session up, so
@@ -76,6 +78,22 @@ int Combo()
         ::WideCharToMultiByte(CP_ACP, 0, wide, -1, entry, sizeof entry, nullptr, nullptr);
         std::printf("entry %s\n", entry);
     }
+    return 0;
+}
+
+int Focus()
+{
+    const auto windows = ProgramWindows();
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (windows.empty() ||
+        !::GetGUIThreadInfo(::GetWindowThreadProcessId(windows.front(), nullptr), &info) || !info.hwndFocus)
+        return 1;
+    char kind[64] = {};
+    char parent[64] = {};
+    ::GetClassNameA(info.hwndFocus, kind, sizeof kind);
+    ::GetClassNameA(::GetParent(info.hwndFocus), parent, sizeof parent);
+    std::printf("focus %s %s\n", kind, parent);
     return 0;
 }
 
@@ -241,6 +259,8 @@ int main(int argc, char** argv)
         ::CoUninitialize();
         return result;
     }
+    if (command == "focus")
+        return Focus();
     if (command == "version" && argc > 2)
         return Version(argv[2]);
     if (command == "icon" && argc > 2)
@@ -249,6 +269,6 @@ int main(int argc, char** argv)
         ::Sleep(static_cast<DWORD>(std::atoi(argv[2])) * 1000);
         return 0;
     }
-    std::fprintf(stderr, "usage: probe window|combo|close|acc [X Y]|version FILE|icon FILE|hold SECONDS\n");
+    std::fprintf(stderr, "usage: probe window|combo|close|focus|acc [X Y]|version FILE|icon FILE|hold SECONDS\n");
     return 2;
 }

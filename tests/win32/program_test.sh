@@ -8,20 +8,24 @@
 # reads through oleacc, and a click where it places a peg; then the shipped
 # program file:
 # its version record, its icon, and no DLL of ours.
-# Run by scripts/test-win32, which gives the display, the Wine prefix, the
-# Wine loader as WINE and a running Wine session, and has put the default
-# library in BUILD_DIR/Tunes. Prints PASS and FAIL lines, then
-# "N passed, M failed".
-# Usage: program_test.sh BUILD_DIR SOURCE_DIR SHIPPED_EXE
+# Run by scripts/test-win32, which gives the display, the Wine prefix, a
+# running Wine session, the program's Wine loader as WINE and the probe's as
+# PROBE_WINE (the same by default), and has put the default library in
+# BUILD_DIR/Tunes. Every wait is for a condition, up to a ceiling that
+# TARVISK_WAIT_FACTOR multiplies for a slow Wine (one run through qemu).
+# Prints PASS and FAIL lines, then "N passed, M failed".
+# Usage: program_test.sh BUILD_DIR SOURCE_DIR PROBE_EXE
 set -uo pipefail
+source "$2/scripts/lib/win32.sh"
 OUT=$1
 ART=$2/window/art
-SHIPPED=$3
+PROBE=$3
+SHIPPED=$OUT/tarvisk.exe
 SHOTS=$OUT/shots
 mkdir -p "$SHOTS"
 LIT_PNG=$ART/lit.png
 UNLIT_PNG=$ART/unlit.png
-PROBE=$OUT/tests/win32/tarvisk_probe.exe
+PROBE_WINE=${PROBE_WINE:-$WINE}
 
 PASSED=0
 FAILED=0
@@ -37,8 +41,11 @@ trap cleanup EXIT
 # The sets as the folder list gives them: by name, without regard to case.
 mapfile -t SETS < <(find "$OUT/Tunes" -mindepth 1 -maxdepth 1 -type d -printf '%f\n' | LC_ALL=C sort -f)
 
-probe() { timeout 60 "$WINE" "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
+probe() { timeout $((60 * SLOW)) "$PROBE_WINE" "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
 TRACE=$OUT/tarvisk-trace.log
+
+focus_is() { [ "$(probe focus)" = "focus $1" ]; }
+focused() { wait_until 10 focus_is "$1"; } # "control parent", as Win32 names their kinds
 
 # The rectangles of Picture1(0) to Picture1(5) and of the loop toggle.
 RECTS=("110x87+270+240" "105x89+275+149" "104x86+277+61" "90x85+4+64" "93x84+4+151" "94x89+5+236")
@@ -46,31 +53,21 @@ TOGGLE="103x54+268+397"
 ORIGIN_X=0
 ORIGIN_Y=0
 
+# Start-up is over once the first sound set is chosen.
+app_up() {
+  kill -0 "$APP_PID" 2>/dev/null || return 2
+  probe window | grep -q "visible 1$" && probe combo | grep -qx "selected 0"
+}
 start_app() {
   # Started from elsewhere: the program finds Tunes beside itself.
-  (cd / && WINEDEBUG=trace+winmm exec "$WINE" "$OUT/tarvisk.exe" >"$TRACE" 2>&1) &
+  (cd / && WINEDEBUG=trace+winmm exec "$WINE" "$SHIPPED" >"$TRACE" 2>&1) &
   APP_PID=$!
-  local i
-  for i in $(seq 1 120); do
-    # Start-up is over once the first sound set is chosen.
-    if probe window | grep -q "visible 1$" && probe combo | grep -qx "selected 0"; then
-      read -r ORIGIN_X ORIGIN_Y < <(probe window | sed -n 's/^origin //p')
-      return 0
-    fi
-    kill -0 "$APP_PID" 2>/dev/null || return 1
-    sleep 0.5
-  done
-  return 1
+  wait_until 60 app_up || return 1
+  read -r ORIGIN_X ORIGIN_Y < <(probe window | sed -n 's/^origin //p')
 }
 
-app_ended() { # waits up to 20 s for the program to end
-  local i
-  for i in $(seq 1 40); do
-    kill -0 "$APP_PID" 2>/dev/null || { APP_PID=""; return 0; }
-    sleep 0.5
-  done
-  return 1
-}
+app_gone() { ! kill -0 "$APP_PID" 2>/dev/null; }
+app_ended() { wait_until 20 app_gone && APP_PID=""; }
 
 # Differing pixels between the screen's client area and an artwork, in rect.
 differs() { # rect artwork
@@ -81,24 +78,24 @@ differs() { # rect artwork
 
 # looks "lit indices" toggle(lit|unlit): every indicator and the toggle show
 # exactly the lit or the unlit artwork's pixels.
-looks() {
-  local lit=" $1 " toggle=$2 try i want bad
-  for try in 1 2 3 4 5 6 7 8 9 10; do
-    bad=""
-    import -window root "$SHOTS/screen.png" &&
-      convert "$SHOTS/screen.png" -crop "384x550+$ORIGIN_X+$ORIGIN_Y" +repage "$SHOTS/client.png"
-    for i in 0 1 2 3 4 5; do
-      want=$UNLIT_PNG
-      [[ $lit == *" $i "* ]] && want=$LIT_PNG
-      [ "$(differs "${RECTS[$i]}" "$want")" = "0" ] || bad+=" Picture1($i)"
-    done
+looks_now() {
+  local lit=" $1 " toggle=$2 i want
+  BAD=""
+  import -window root "$SHOTS/screen.png" &&
+    convert "$SHOTS/screen.png" -crop "384x550+$ORIGIN_X+$ORIGIN_Y" +repage "$SHOTS/client.png"
+  for i in 0 1 2 3 4 5; do
     want=$UNLIT_PNG
-    [ "$toggle" = lit ] && want=$LIT_PNG
-    [ "$(differs "$TOGGLE" "$want")" = "0" ] || bad+=" Picture2"
-    [ -z "$bad" ] && return 0
-    sleep 0.5
+    [[ $lit == *" $i "* ]] && want=$LIT_PNG
+    [ "$(differs "${RECTS[$i]}" "$want")" = "0" ] || BAD+=" Picture1($i)"
   done
-  LOOKS_BAD=$bad
+  want=$UNLIT_PNG
+  [ "$toggle" = lit ] && want=$LIT_PNG
+  [ "$(differs "$TOGGLE" "$want")" = "0" ] || BAD+=" Picture2"
+  [ -z "$BAD" ]
+}
+looks() {
+  wait_until 5 looks_now "$1" "$2" && return 0
+  LOOKS_BAD=$BAD
   cp "$SHOTS/screen.png" "$SHOTS/failed-$(date +%s%N).png"
   return 1
 }
@@ -116,18 +113,18 @@ trace_path() { # file below Tunes, as Wine's trace writes it
 }
 calls() { grep -c "MULTIMEDIA_PlaySound" "$TRACE"; }
 names() { grep -c "proc_PlaySound SoundName=" "$TRACE"; }
+called() { [ "$(calls)" -ge "$1" ] && [ "$(names)" -ge "$2" ]; }
 
 # sounds BEFORE_CALLS BEFORE_NAMES "flags file" ...: the calls since then,
 # in order, each with its flags and its file.
 sounds() {
   local calls_before=$1 names_before=$2
   shift 2
-  local want=$# i
-  for i in $(seq 1 40); do
-    [ "$(calls)" -ge $((calls_before + want)) ] && [ "$(names)" -ge $((names_before + want)) ] && break
-    sleep 0.25
-  done
-  sleep 0.3
+  local want=$#
+  wait_until 10 called $((calls_before + want)) $((names_before + want))
+  # Then a while for any call too many.
+  local settle=$((3 * SLOW))
+  sleep "$((settle / 10)).$((settle % 10))"
   mapfile -t got_flags < <(grep "MULTIMEDIA_PlaySound" "$TRACE" | tail -n +$((calls_before + 1)) |
     sed -E 's/.*fdwSound=([0-9A-Fa-f]+).*/\1/')
   mapfile -t got_names < <(grep "proc_PlaySound SoundName=" "$TRACE" | tail -n +$((names_before + 1)) |
@@ -199,7 +196,7 @@ else
 
   # A second start ends by itself, without a window and without a sound.
   second_trace=$OUT/tarvisk-second.log
-  if (cd / && WINEDEBUG=trace+winmm timeout 60 "$WINE" "$OUT/tarvisk.exe" >"$second_trace" 2>&1) &&
+  if (cd / && WINEDEBUG=trace+winmm timeout $((60 * SLOW)) "$WINE" "$SHIPPED" >"$second_trace" 2>&1) &&
      [ "$(probe window | sed -n 's/^windows //p')" = 1 ] &&
      ! grep -q "MULTIMEDIA_PlaySound" "$second_trace"; then
     pass "a second start ends without a window"
@@ -226,26 +223,23 @@ else
   # The user's choice in the list: focus its text field, then Down.
   combo_at="$((ORIGIN_X + 40)) $((ORIGIN_Y + 429))"
   step "choosing the next sound set from the keyboard plays nothing" \
-    "xdotool mousemove $combo_at click 1 && sleep 0.3 && xdotool key Down" "" unlit
+    "xdotool mousemove $combo_at click 1 && focused 'Edit ComboBox' && xdotool key Down" "" unlit
   if [ "$(probe combo | sed -n 's/^text //p')" = "$second" ]; then
     pass "the list's text follows the user's choice"
   else
     fail "the list's text follows the user's choice"
   fi
   step "loop mode again: D loops from the chosen set" \
-    "press $TOGGLE 1 && sleep 0.3 && press ${RECTS[3]} 1" "3" lit "9 $second/D.wav"
+    "press $TOGGLE 1 && looks '' lit && press ${RECTS[3]} 1" "3" lit "9 $second/D.wav"
   if [ ${#SETS[@]} -ge 2 ]; then
     step "another set chosen while D repeats loops D of that set" \
-      "xdotool mousemove $combo_at click 1 && sleep 0.3 && xdotool key Up" "3" lit "9 $first/D.wav"
+      "xdotool mousemove $combo_at click 1 && focused 'Edit ComboBox' && xdotool key Up" "3" lit "9 $first/D.wav"
   fi
 
   # Shift+Tab from the list reaches the exit button, which lies outside
   # the client area; Space activates it and the program ends at once.
   xdotool mousemove "${combo_at% *}" "${combo_at#* }" click 1
-  sleep 0.3
-  xdotool key shift+Tab
-  sleep 0.3
-  xdotool key space
+  focused "Edit ComboBox" && xdotool key shift+Tab && focused "Button TarviskForm" && xdotool key space
   if app_ended; then
     pass "the exit button, reached with the keyboard, ends the program"
   else
@@ -325,7 +319,8 @@ fi
 
 # --- The program file -------------------------------------------------------
 
-version=$(probe version "$("$WINE" winepath -w "$SHIPPED" 2>/dev/null | tr -d '\r')")
+windows_path=$("$PROBE_WINE" winepath -w "$SHIPPED" 2>/dev/null | tr -d '\r')
+version=$(probe version "$windows_path")
 if grep -qx "translation 0407 1252" <<<"$version" && grep -qx "FileVersion 2.00" <<<"$version" &&
    grep -qx "ProductVersion 2.00" <<<"$version"; then
   pass "version record 2.00, German (Germany)"
@@ -333,7 +328,7 @@ else
   fail "version record 2.00, German (Germany)" "$(tr '\n' ';' <<<"$version")"
 fi
 
-icon=$(probe icon "$("$WINE" winepath -w "$SHIPPED" 2>/dev/null | tr -d '\r')")
+icon=$(probe icon "$windows_path")
 if grep -qx "icon 32x32 4bpp mask yes" <<<"$icon" && grep -qx "loads yes" <<<"$icon"; then
   pass "program icon 32 x 32, 16 colours, with a mask"
 else
