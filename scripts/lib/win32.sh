@@ -89,10 +89,11 @@ wait_until() {
 
 # Wine's environment for the tests: the fonts of the prefix alone (fontconfig
 # lists none of the machine's), one locale, no debug output, no Mono or
-# Gecko installer.
+# Gecko installer, and no debugger, so a crash ends its program at once
+# instead of leaving winedbg waiting.
 wine_environment() {
   export FONTCONFIG_FILE=$PWD/tests/win32/fonts.conf LC_ALL=C.UTF-8 WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 }
 
 # The default library in build/Tunes, made by the native tool; builds only
