@@ -41,8 +41,11 @@ at_pitch() {
   awk '/^pitch / { n++; c = $(NF - 1) + 0; if (c < -0.02 || c > 0.02) bad++ }
        END { exit !(n == 6 && bad == 0) }' "$work/analysis"
 }
+# A tone's start rings through the server's resampler by a few hundredths
+# more or less with where it falls between two frames; a click is ten times
+# the tones' own step.
 no_step_above_own() {
-  awk '/^largest step:/ { sub(/,/, "", $5); found = 1; ok = $5 + 0 <= $9 + 0 }
+  awk '/^largest step:/ { sub(/,/, "", $5); found = 1; ok = $5 + 0 <= 1.05 * $9 }
        END { exit !(found && ok) }' "$work/analysis"
 }
 follows() { read -r before after other <<<"$1"; [ -n "$other" ] && [ "$after" = "$other" ]; }
