@@ -138,7 +138,6 @@ int main(int argc, char** argv)
     double transition_step = 0.0;
     std::map<std::string, tarvisk::tunes::WavData> files;
     std::size_t first_tone = 0; // where the presses for latency and steps begin
-    std::vector<std::pair<std::size_t, std::size_t>> starts;
     for (const Event& e : events) {
         if (!files.contains(e.path)) {
             std::string error;
@@ -180,8 +179,6 @@ int main(int argc, char** argv)
         if (e.kind == "idle" && first_tone == 0)
             first_tone = click;
         latency_ms[e.kind == "pitch" ? "idle" : e.kind].push_back(ms);
-        if (e.kind == "idle")
-            starts.emplace_back(start > 2 ? start - 2 : 0, start + 3); // the file's own start
         if (e.kind != "idle" && e.kind != "pitch") {
             // Where the old sound ends and the new one begins; from a little
             // before the press, since its time in the recording is only known
@@ -211,15 +208,15 @@ int main(int argc, char** argv)
         }
     }
 
-    // The tones' own largest step while they sound: everywhere but at the
-    // transitions and where a file starts from silence, from the first press
-    // of those on.
+    // The tones' own largest step: everywhere but at the transitions, from
+    // the first press of those on. Their starts from silence count: a tone
+    // that begins at full slope rings a little above it through the server's
+    // resampler, as it does where it replaces another.
     double own_step = 0.0;
     std::vector<bool> excluded(frames, false);
-    for (const auto& ranges : {transitions, starts})
-        for (auto [from, to] : ranges)
-            for (std::size_t i = from; i < to && i < frames; ++i)
-                excluded[i] = true;
+    for (auto [from, to] : transitions)
+        for (std::size_t i = from; i < to && i < frames; ++i)
+            excluded[i] = true;
     for (std::size_t i = std::max<std::size_t>(first_tone, 1); i < frames; ++i)
         if (!excluded[i])
             for (int c = 0; c < 2; ++c)

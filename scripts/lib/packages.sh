@@ -11,6 +11,7 @@ TARVISK_PACKAGES=(
   desktop-file-utils appstream dpkg-dev strace lintian
   dbus at-spi2-core python3-pyatspi weston xwayland qt6-wayland
   pulseaudio pulseaudio-utils locales
+  pipewire pipewire-bin pipewire-pulse wireplumber dbus-daemon
 )
 
 ensure_packages() {

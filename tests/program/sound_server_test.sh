@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# The real program on a private PulseAudio server that is killed and started
-# again under it, as after a crash or an update: the next press is heard.
+# The real program on a private sound server, PulseAudio or PipeWire as
+# TARVISK_SOUND_SERVER says, at 48 kHz: presses are heard at their pitch with
+# no step where one sound gives way to the next, the stream follows the
+# user's switch of the default output, the server lists the program by its
+# name and icon, and after each server process is killed and started again
+# under it, as after a crash or an update, the next press is heard.
 # Usage: sound_server_test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 build=$1
 source_dir=$2
 source "$source_dir/scripts/lib/xvfb.sh"
-source "$source_dir/scripts/lib/pulse.sh"
+source "$source_dir/scripts/lib/sound_server.sh"
 source "$source_dir/tests/program/app.sh"
+source "$source_dir/tests/program/sound.sh"
 
 work=$(mktemp -d)
-cleanup() { stop_app; stop_pulse; stop_xvfb; rm -rf "$work"; }
+cleanup() { stop_app; stop_sound_server; stop_xvfb; rm -rf "$work"; }
 start_xvfb wm || exit 1
 trap cleanup EXIT
 mkdir -p "$work/prog"
@@ -29,16 +34,68 @@ record_press() { # string index, recording
   click "${string_x[$1]}" "${string_y[$1]}" # again: the reset ends the loop
   stop_recording
 }
+# Every press was found in the recording, and where it was measured, its
+# pitch is the file's own.
+every_press_found() { ! grep -q "not found\|still sounding" "$work/analysis"; }
+at_pitch() {
+  awk '/^pitch / { n++; c = $(NF - 1) + 0; if (c < -0.02 || c > 0.02) bad++ }
+       END { exit !(n == 6 && bad == 0) }' "$work/analysis"
+}
+# A tone's start rings through the server's resampler by a few hundredths
+# more or less with where it falls between two frames; a click is ten times
+# the tones' own step.
+no_step_above_own() {
+  awk '/^largest step:/ { sub(/,/, "", $5); found = 1; ok = $5 + 0 <= 1.05 * $9 }
+       END { exit !(found && ok) }' "$work/analysis"
+}
+follows() { read -r before after other <<<"$1"; [ -n "$other" ] && [ "$after" = "$other" ]; }
+# The program's own properties, the user's beside them.
+named() { # kind
+  local props
+  props=$(program_properties "$1")
+  grep -qx 'application.name="Tarvisk"' <<<"$props" &&
+    grep -qx 'application.icon_name="tarvisk"' <<<"$props" &&
+    grep -qx "application.version=\"user's own\"" <<<"$props" || { sed 's/^/  /' <<<"$props"; return 1; }
+}
+# No property whose value is another's name, as a misread empty value
+# becomes. The stream's are OpenAL Soft's, out of the program's reach: its
+# empty media.role, which pipewire-pulse 0.3.65 misreads, is not checked.
+none_garbled() { # kind
+  program_properties "$1" | awk -F= '{ key[NR] = $1; value[NR] = $2 }
+    END { for (i in key) for (j in value) if (index(value[j], key[i])) { print "  " key[j] "=" value[j]; exit 1 } }'
+}
 
-start_pulse 48000 || exit 1
-start_app ALSOFT_DRIVERS=pulse
-sleep 1
-record_press 2 "$work/before.raw"
-check "a press is heard" heard "$work/before.raw"
+start_sound_server 48000 || exit 1
+# A property of the user's own, which the program's are added to.
+start_app ALSOFT_DRIVERS=pulse "PULSE_PROP_OVERRIDE=application.version=\"user's own\"" || exit 1
+sleep 6 # the opening chord
+start_recording "$work/sink.raw" || exit 1
+origin=$(recording_origin_ns)
+: >"$work/events"
+pitch_presses
+transition_presses 0 1 2 3 4 5
+stop_recording
+"$build/bench/sound/tarvisk_recording_analysis" "$work/sink.raw" "$PULSE_RATE" "$origin" "$work/events" \
+  >"$work/analysis"
+sed 's/^/  /' "$work/analysis"
+check "a press is heard" heard "$work/sink.raw"
+check "every press is heard" every_press_found
+check "the played pitch is the file's own within 0.02 cent" at_pitch
+check "no step where a sound gives way is above the tones' own" no_step_above_own
 
-restart_pulse || exit 1
-record_press 3 "$work/after.raw"
-check "after the sound server restarts, the next press is heard" heard "$work/after.raw"
+press 4 idle "$work/prog/Tunes/Sine/A.wav"; sleep 0.5
+check "the server lists the program by its name and icon" named clients
+check "and its stream" named sink-inputs
+check "no property of the program's is garbled" none_garbled clients
+press 4 stop "$work/prog/Tunes/reset.wav"; sleep 0.3
+moves=$(switch_default_sink)
+check "the stream follows the user's switch of the default output ($moves)" follows "$moves"
+
+for process in $(sound_server_restarts); do
+  restart_sound_server "$process" || exit 1
+  record_press 3 "$work/after.raw"
+  check "after $process restarts, the next press is heard" heard "$work/after.raw"
+done
 check "the program still runs" kill -0 "$app"
 check "nothing printed" test ! -s "$work/out.txt"
 

@@ -1,0 +1,37 @@
+# The private sound server the sound tests and benchmarks run on, chosen by
+# TARVISK_SOUND_SERVER: pulse (PulseAudio, the default) or pipewire (PipeWire
+# with pipewire-pulse). Sourced. Beside the recorder of scripts/lib/pulse.sh:
+#   start_sound_server RATE, stop_sound_server,
+#   sound_server_restarts: the processes that can be restarted under a client,
+#   restart_sound_server PROCESS: one of those ends as in a crash and starts again.
+
+source "$(dirname "${BASH_SOURCE[0]}")/pipewire.sh"
+TARVISK_SOUND_SERVER=${TARVISK_SOUND_SERVER:-pulse}
+
+start_sound_server() { # rate
+  case $TARVISK_SOUND_SERVER in
+    pulse) start_pulse "$@" ;;
+    pipewire) start_pipewire "$@" ;;
+    *) echo "TARVISK_SOUND_SERVER is pulse or pipewire, not $TARVISK_SOUND_SERVER" >&2; return 1 ;;
+  esac
+}
+
+sound_server_restarts() {
+  case $TARVISK_SOUND_SERVER in
+    pulse) echo pulseaudio ;;
+    pipewire) echo pipewire-pulse pipewire ;;
+  esac
+}
+
+restart_sound_server() { # process
+  case $1 in
+    pulseaudio) restart_pulse ;;
+    pipewire-pulse) restart_pipewire_pulse ;;
+    pipewire) restart_pipewire ;;
+  esac
+}
+
+stop_sound_server() {
+  stop_pulse
+  stop_pipewire
+}
