@@ -41,6 +41,8 @@ void PointConfigToMemoryFile()
 
 extern "C" void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
+} // namespace
+
 // ALSA prints several lines of its own when there is no sound card. OpenAL
 // Soft loads the same libasound at run time, so its handler is ours to set.
 void SilenceAlsa()
@@ -55,15 +57,12 @@ void SilenceAlsa()
     // The handle stays open so the handler outlives this call.
 }
 
-} // namespace
-
 void PrepareOpenAlProcess()
 {
     static std::once_flag once;
     std::call_once(once, [] {
         PointConfigToMemoryFile();
         setenv("ALSOFT_LOGLEVEL", "0", 0);
-        SilenceAlsa();
     });
 }
 

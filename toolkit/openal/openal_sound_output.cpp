@@ -62,7 +62,7 @@ std::vector<float> OpenAlSoundOutput::Render(std::size_t frames)
     out.resize(2 * frames);
     for (std::size_t done = 0; done < frames;) {
         const std::size_t count = std::min<std::size_t>(kLoopbackPeriodFrames, frames - done);
-        alcRenderSamplesSOFT(device, out.data() + 2 * done, static_cast<ALCsizei>(count));
+        Al().alcRenderSamplesSOFT(device, out.data() + 2 * done, static_cast<ALCsizei>(count));
         done += count;
     }
     return out;
