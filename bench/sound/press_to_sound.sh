@@ -85,7 +85,7 @@ stop_recording
 
 analyse() { # events file
   "$build/bench/sound/tarvisk_recording_analysis" "$work/sink.raw" "$rate" "$origin" "$1" |
-    grep -E '^(latency|dropouts|idle|busy|stop)'
+    grep -E "^(latency|dropouts|idle|busy|stop|gap)"
 }
 echo "== tarvisk"
 analyse "$work/events.tarvisk"

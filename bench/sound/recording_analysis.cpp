@@ -100,8 +100,11 @@ int Gaps(const std::vector<float>& stereo, std::size_t from, std::size_t to, int
     std::size_t quiet = 0;
     for (std::size_t i = from; i < to && 2 * i + 1 < stereo.size(); ++i) {
         quiet = std::fabs(stereo[2 * i]) < 1e-4f && std::fabs(stereo[2 * i + 1]) < 1e-4f ? quiet + 1 : 0;
-        if (quiet == least)
+        if (quiet == least) {
             ++gaps;
+            if (std::getenv("TARVISK_BENCH_VERBOSE") != nullptr)
+                std::printf("gap at %.3f s\n", static_cast<double>(i + 1 - least) / rate);
+        }
     }
     return gaps;
 }

@@ -59,7 +59,7 @@ TEST(IdleDevice, MixesInSmallPeriodsAndIsPausedOnceTheLastSoundHasEnded)
 {
     const ProbeRun run = RunProbe("ALSOFT_DRIVERS=null", "''");
     EXPECT_EQ(run.exit_code, 0);
-    EXPECT_EQ(run.out, "open=1 paused=1 period=512\n");
+    EXPECT_EQ(run.out, "open=1 paused=1 period=256\n");
     EXPECT_EQ(run.err, "");
 }
 

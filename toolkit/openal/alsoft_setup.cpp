@@ -14,8 +14,8 @@ namespace {
 
 // The stream may follow the user's switch of the default output.
 constexpr char kConfig[] = "[general]\n"
-                           "period_size = 512\n"
-                           "periods = 3\n"
+                           "period_size = 256\n"
+                           "periods = 12\n"
                            "resampler = bsinc12\n"
                            "[pulse]\n"
                            "allow-moves = true\n";

@@ -3,7 +3,7 @@
 
 namespace tk::openal {
 
-// Small output buffering (3 periods of 512 frames) and a good resampler,
+// Small output buffering (12 periods of 256 frames) and a good resampler,
 // unless the user points ALSOFT_CONF elsewhere; OpenAL Soft's own error
 // chatter is kept off stderr so that a missing device costs one line.
 // Only sets environment variables: cheap enough for the program's start.

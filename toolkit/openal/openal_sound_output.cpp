@@ -11,7 +11,7 @@ namespace tk::openal {
 namespace {
 
 // A loopback device mixes in periods as long as a real one's.
-constexpr int kLoopbackPeriodFrames = 512;
+constexpr int kLoopbackPeriodFrames = 256;
 
 } // namespace
 
