@@ -17,6 +17,8 @@ constexpr char kConfig[] = "[general]\n"
                            "period_size = 256\n"
                            "periods = 12\n"
                            "resampler = bsinc12\n"
+                           "sources = 4\n"
+                           "sends = 0\n"
                            "[pulse]\n"
                            "allow-moves = true\n";
 
