@@ -1,6 +1,7 @@
 // Reads a recording of the sink (raw stereo float) and the presses made
 // while it ran, and reports when each pressed file was heard, the largest
-// sample steps where one sound gave way to the next, and the played pitch.
+// sample steps where one sound gave way to the next, the played pitch, and
+// the dropouts: gaps of silence inside a sounding note, until the next press.
 //
 // Usage: tarvisk_recording_analysis RECORDING RATE ORIGIN_NS EVENTS
 // EVENTS lines: CLICK_NS KIND PATH: KIND is idle (nothing sounds), pitch (the
@@ -91,6 +92,23 @@ std::size_t QuietFrom(const std::vector<float>& stereo, std::size_t from, std::s
     return to;
 }
 
+// Runs of at least 1 ms where both channels are silent, in [from, to).
+int Gaps(const std::vector<float>& stereo, std::size_t from, std::size_t to, int rate)
+{
+    const auto least = static_cast<std::size_t>(0.001 * rate);
+    int gaps = 0;
+    std::size_t quiet = 0;
+    for (std::size_t i = from; i < to && 2 * i + 1 < stereo.size(); ++i) {
+        quiet = std::fabs(stereo[2 * i]) < 1e-4f && std::fabs(stereo[2 * i + 1]) < 1e-4f ? quiet + 1 : 0;
+        if (quiet == least) {
+            ++gaps;
+            if (std::getenv("TARVISK_BENCH_VERBOSE") != nullptr)
+                std::printf("gap at %.3f s\n", static_cast<double>(i + 1 - least) / rate);
+        }
+    }
+    return gaps;
+}
+
 double Median(std::vector<double> v)
 {
     if (v.empty())
@@ -138,7 +156,10 @@ int main(int argc, char** argv)
     double transition_step = 0.0;
     std::map<std::string, tarvisk::tunes::WavData> files;
     std::size_t first_tone = 0; // where the presses for latency and steps begin
-    for (const Event& e : events) {
+    int dropouts = 0;
+    double sounding_s = 0.0;
+    for (std::size_t n = 0; n < events.size(); ++n) {
+        const Event& e = events[n];
         if (!files.contains(e.path)) {
             std::string error;
             auto wav = tarvisk::tunes::ReadWav(e.path, error);
@@ -178,6 +199,19 @@ int main(int argc, char** argv)
                         e.path.c_str());
         if (e.kind == "idle" && first_tone == 0)
             first_tone = click;
+        if (Peak(pattern) > 0.0f) {
+            // The note sounds from its start to the next press or its own end.
+            const auto margin = static_cast<std::size_t>(0.01 * rate);
+            std::size_t until = start + static_cast<std::size_t>(static_cast<double>(wav.frames) * rate / wav.rate);
+            if (n + 1 < events.size() && events[n + 1].click_ns > e.click_ns)
+                until = std::min(until, static_cast<std::size_t>(
+                                            static_cast<double>(events[n + 1].click_ns - origin_ns) / 1e9 * rate));
+            until = std::min(until, frames);
+            if (until > start + 2 * margin) {
+                dropouts += Gaps(stereo, start + margin, until - margin, rate);
+                sounding_s += static_cast<double>(until - start - 2 * margin) / rate;
+            }
+        }
         latency_ms[e.kind == "pitch" ? "idle" : e.kind].push_back(ms);
         if (e.kind != "idle" && e.kind != "pitch") {
             // Where the old sound ends and the new one begins; from a little
@@ -227,5 +261,6 @@ int main(int argc, char** argv)
                     Median(values), *std::max_element(values.begin(), values.end()), values.size());
     std::printf("largest step: at transitions %.4f, the tones' own %.4f (full scale 1.0)\n", transition_step,
                 own_step);
+    std::printf("dropouts: %d gaps of 1 ms or more in %.1f s of sounding notes\n", dropouts, sounding_s);
     return 0;
 }

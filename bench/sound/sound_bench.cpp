@@ -1,7 +1,7 @@
 // How quickly a press is heard, and what an idle output costs.
 //
 // Loopback cases mix in memory, so they show the program's own share of the
-// latency; a real device adds its buffering (3 periods of 512 frames). The
+// latency; a real device adds its buffering (12 periods of 256 frames). The
 // idle case uses OpenAL's "null" device unless ALSOFT_DRIVERS says otherwise,
 // since it mixes in a thread of its own just like a real one.
 

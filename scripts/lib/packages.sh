@@ -7,12 +7,15 @@ TARVISK_PACKAGES=(
   qt6-base-dev libgl-dev fonts-dejavu-core
   libopenal-dev libopenal1 libsndfile1-dev
   libfluidsynth-dev fluid-soundfont-gm libsamplerate0-dev
-  libxcb1-dev xvfb xauth xdotool x11-utils imagemagick openbox
+  libxcb1-dev libx11-dev libxdamage-dev xvfb xauth xdotool x11-utils imagemagick openbox
   desktop-file-utils appstream dpkg-dev strace lintian
   dbus at-spi2-core python3-pyatspi weston xwayland qt6-wayland
   pulseaudio pulseaudio-utils locales
   pipewire pipewire-bin pipewire-pulse wireplumber dbus-daemon
 )
+
+# Only the benchmarks under load need these; their scripts install them.
+TARVISK_BENCH_PACKAGES=(stress-ng)
 
 ensure_packages() {
   local missing=()

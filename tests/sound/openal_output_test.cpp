@@ -19,7 +19,7 @@ using tk::openal::OpenAlSoundOutput;
 constexpr int kRate = 44100;
 // Every sound starts on a silent lead of one mixing period, while the one
 // before it fades out.
-constexpr std::size_t kLead = 512;
+constexpr std::size_t kLead = 256;
 constexpr double kLeadSeconds = static_cast<double>(kLead) / kRate;
 
 class LoopbackOutput : public ::testing::Test {

@@ -84,7 +84,7 @@ protected:
     // The reset sound is a short burst: its zero crossings give its pitch.
     void ExpectReset(const std::string& what)
     {
-        Hear(512.0 / kRate); // every sound starts on a silent lead of one mixing period
+        Hear(256.0 / kRate); // every sound starts on a silent lead of one mixing period
         auto heard = Hear(0.1);
         int crossings = 0;
         for (std::size_t n = 1; n < heard.size(); ++n)

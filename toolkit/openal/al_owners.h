@@ -4,10 +4,7 @@
 // made their context current. Members declared device, context, buffers,
 // sources are freed in the reverse: sources, buffers, context, device.
 
-#define AL_ALEXT_PROTOTYPES
-#include <AL/al.h>
-#include <AL/alc.h>
-#include <AL/alext.h>
+#include "toolkit/openal/al_library.h"
 
 #include <memory>
 #include <utility>
@@ -15,7 +12,7 @@
 namespace tk::openal {
 
 struct DeviceCloser {
-    void operator()(ALCdevice* device) const { alcCloseDevice(device); }
+    void operator()(ALCdevice* device) const { Al().alcCloseDevice(device); }
 };
 using DevicePtr = std::unique_ptr<ALCdevice, DeviceCloser>;
 
@@ -24,10 +21,10 @@ class ThreadContext {
 public:
     ThreadContext() = default;
     ThreadContext(ALCdevice* device, const ALCint* attributes)
-        : context_(alcCreateContext(device, attributes))
+        : context_(Al().alcCreateContext(device, attributes))
     {
-        if (context_ != nullptr && alcSetThreadContext(context_) != ALC_TRUE) {
-            alcDestroyContext(context_);
+        if (context_ != nullptr && Al().alcSetThreadContext(context_) != ALC_TRUE) {
+            Al().alcDestroyContext(context_);
             context_ = nullptr;
         }
     }
@@ -48,30 +45,30 @@ private:
     {
         if (context_ == nullptr)
             return;
-        alcSetThreadContext(nullptr);
-        alcDestroyContext(std::exchange(context_, nullptr));
+        Al().alcSetThreadContext(nullptr);
+        Al().alcDestroyContext(std::exchange(context_, nullptr));
     }
     ALCcontext* context_ = nullptr;
 };
 
 // One source or buffer name of the current context.
-template <void (*Gen)(ALsizei, ALuint*), void (*Delete)(ALsizei, const ALuint*)> class AlName {
+template <bool kSource> class AlName {
 public:
     AlName() = default;
     explicit AlName(ALuint adopted) : name_(adopted) {}
     static AlName Make()
     {
-        alGetError();
+        Al().alGetError();
         AlName made;
-        Gen(1, &made.name_);
-        if (alGetError() != AL_NO_ERROR)
+        (kSource ? Al().alGenSources : Al().alGenBuffers)(1, &made.name_);
+        if (Al().alGetError() != AL_NO_ERROR)
             made.name_ = 0;
         return made;
     }
     ~AlName()
     {
         if (name_ != 0)
-            Delete(1, &name_);
+            (kSource ? Al().alDeleteSources : Al().alDeleteBuffers)(1, &name_);
     }
     AlName(AlName&& other) noexcept : name_(std::exchange(other.name_, 0)) {}
     AlName& operator=(AlName&& other) noexcept
@@ -90,7 +87,7 @@ public:
 private:
     ALuint name_ = 0;
 };
-using Source = AlName<alGenSources, alDeleteSources>;
-using Buffer = AlName<alGenBuffers, alDeleteBuffers>;
+using Source = AlName<true>;
+using Buffer = AlName<false>;
 
 } // namespace tk::openal

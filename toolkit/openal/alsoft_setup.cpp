@@ -17,9 +17,11 @@ namespace {
 
 // The stream may follow the user's switch of the default output.
 constexpr char kConfig[] = "[general]\n"
-                           "period_size = 512\n"
-                           "periods = 3\n"
+                           "period_size = 256\n"
+                           "periods = 12\n"
                            "resampler = bsinc12\n"
+                           "sources = 4\n"
+                           "sends = 0\n"
                            "[pulse]\n"
                            "allow-moves = true\n";
 
@@ -40,22 +42,6 @@ void PointConfigToMemoryFile()
     }
     const std::string path = "/proc/self/fd/" + std::to_string(fd);
     setenv("ALSOFT_CONF", path.c_str(), 0);
-}
-
-extern "C" void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
-
-// ALSA prints several lines of its own when there is no sound card. OpenAL
-// Soft loads the same libasound at run time, so its handler is ours to set.
-void SilenceAlsa()
-{
-    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
-    using SetHandler = int (*)(Handler);
-    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
-    if (alsa == nullptr)
-        return;
-    if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
-        set(&IgnoreAlsaError);
-    // The handle stays open so the handler outlives this call.
 }
 
 // Whether a property list as libpulse reads it from the environment
@@ -114,7 +100,23 @@ void NameClientToSoundServer()
     setenv("PULSE_PROP_OVERRIDE", list.c_str(), 1);
 }
 
+extern "C" void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
 } // namespace
+
+// ALSA prints several lines of its own when there is no sound card. OpenAL
+// Soft loads the same libasound at run time, so its handler is ours to set.
+void SilenceAlsa()
+{
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (alsa == nullptr)
+        return;
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+        set(&IgnoreAlsaError);
+    // The handle stays open so the handler outlives this call.
+}
 
 void PrepareOpenAlProcess()
 {
@@ -123,7 +125,6 @@ void PrepareOpenAlProcess()
         PointConfigToMemoryFile();
         NameClientToSoundServer();
         setenv("ALSOFT_LOGLEVEL", "0", 0);
-        SilenceAlsa();
     });
 }
 

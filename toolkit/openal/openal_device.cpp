@@ -18,7 +18,9 @@ constexpr ALCint kLibraryRate = 44100;
 
 std::unique_ptr<OpenAlDevice> OpenAlDevice::Open(const std::string& name)
 {
-    DevicePtr device(alcOpenDevice(name.empty() ? nullptr : name.c_str()));
+    if (LoadOpenAl() == nullptr)
+        return nullptr;
+    DevicePtr device(Al().alcOpenDevice(name.empty() ? nullptr : name.c_str()));
     if (!device)
         return nullptr;
     const ALCint attributes[] = {ALC_FREQUENCY, kLibraryRate, 0};
@@ -30,11 +32,11 @@ std::unique_ptr<OpenAlDevice> OpenAlDevice::Open(const std::string& name)
 
 std::unique_ptr<OpenAlDevice> OpenAlDevice::OpenLoopback(int frequency, int period_frames)
 {
-    if (alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") != ALC_TRUE)
+    if (LoadOpenAl() == nullptr || Al().alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") != ALC_TRUE)
         return nullptr;
-    DevicePtr device(alcLoopbackOpenDeviceSOFT(nullptr));
+    DevicePtr device(Al().alcLoopbackOpenDeviceSOFT(nullptr));
     if (!device ||
-        alcIsRenderFormatSupportedSOFT(device.get(), frequency, ALC_STEREO_SOFT, ALC_FLOAT_SOFT) != ALC_TRUE)
+        Al().alcIsRenderFormatSupportedSOFT(device.get(), frequency, ALC_STEREO_SOFT, ALC_FLOAT_SOFT) != ALC_TRUE)
         return nullptr;
     const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
                                  ALC_STEREO_SOFT,
@@ -56,16 +58,16 @@ OpenAlDevice::OpenAlDevice(DevicePtr device, bool loopback, const ALCint* attrib
 {
     if (!context_)
         return;
-    can_pause_ = !loopback_ && alcIsExtensionPresent(device_.get(), "ALC_SOFT_pause_device") == ALC_TRUE;
-    can_disconnect_ = alcIsExtensionPresent(device_.get(), "ALC_EXT_disconnect") == ALC_TRUE;
-    loop_points_ = alIsExtensionPresent("AL_SOFT_loop_points") == AL_TRUE;
+    can_pause_ = !loopback_ && Al().alcIsExtensionPresent(device_.get(), "ALC_SOFT_pause_device") == ALC_TRUE;
+    can_disconnect_ = Al().alcIsExtensionPresent(device_.get(), "ALC_EXT_disconnect") == ALC_TRUE;
+    loop_points_ = Al().alIsExtensionPresent("AL_SOFT_loop_points") == AL_TRUE;
 
     ALCint frequency = 0;
-    alcGetIntegerv(device_.get(), ALC_FREQUENCY, 1, &frequency);
+    Al().alcGetIntegerv(device_.get(), ALC_FREQUENCY, 1, &frequency);
     if (frequency > 0)
         frequency_ = frequency;
     ALCint refresh = 0;
-    alcGetIntegerv(device_.get(), ALC_REFRESH, 1, &refresh);
+    Al().alcGetIntegerv(device_.get(), ALC_REFRESH, 1, &refresh);
     if (!loopback_ && refresh > 0)
         period_frames_ = frequency_ / refresh;
 
@@ -75,10 +77,10 @@ OpenAlDevice::OpenAlDevice(DevicePtr device, bool loopback, const ALCint* attrib
             return;
         // Stereo frames go straight to the speakers: no panning, so the mix
         // holds the file's own samples.
-        if (alIsExtensionPresent("AL_SOFT_direct_channels") == AL_TRUE)
-            alSourcei(source.get(), AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
-        alSourcei(source.get(), AL_SOURCE_RELATIVE, AL_TRUE);
-        alSource3f(source.get(), AL_POSITION, 0.0f, 0.0f, 0.0f);
+        if (Al().alIsExtensionPresent("AL_SOFT_direct_channels") == AL_TRUE)
+            Al().alSourcei(source.get(), AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
+        Al().alSourcei(source.get(), AL_SOURCE_RELATIVE, AL_TRUE);
+        Al().alSource3f(source.get(), AL_POSITION, 0.0f, 0.0f, 0.0f);
         slot = std::move(source);
     }
     fallback_ = Buffer(Upload(Pcm{frequency_, MakeFallbackAlert(frequency_)}));
@@ -90,7 +92,7 @@ OpenAlDevice::~OpenAlDevice()
         if (source)
             Detach(source.get());
     for (ALuint buffer : doomed_)
-        alDeleteBuffers(1, &buffer);
+        Al().alDeleteBuffers(1, &buffer);
 }
 
 bool OpenAlDevice::Connected()
@@ -98,7 +100,7 @@ bool OpenAlDevice::Connected()
     if (!can_disconnect_)
         return true;
     ALCint connected = ALC_TRUE;
-    alcGetIntegerv(device_.get(), ALC_CONNECTED, 1, &connected);
+    Al().alcGetIntegerv(device_.get(), ALC_CONNECTED, 1, &connected);
     return connected != ALC_FALSE;
 }
 
@@ -120,7 +122,7 @@ std::uint32_t OpenAlDevice::Upload(const Pcm& pcm)
     const std::uint32_t buffer = UploadFrames(led, pcm.rate);
     const ALint loop[] = {lead, lead + frames};
     if (buffer != 0)
-        alBufferiv(buffer, AL_LOOP_POINTS_SOFT, loop);
+        Al().alBufferiv(buffer, AL_LOOP_POINTS_SOFT, loop);
     return buffer;
 }
 
@@ -129,9 +131,9 @@ std::uint32_t OpenAlDevice::UploadFrames(const std::vector<std::int16_t>& sample
     Buffer buffer = Buffer::Make();
     if (!buffer)
         return 0;
-    alBufferData(buffer.get(), AL_FORMAT_STEREO16, samples.data(),
+    Al().alBufferData(buffer.get(), AL_FORMAT_STEREO16, samples.data(),
                  static_cast<ALsizei>(samples.size() * sizeof(std::int16_t)), rate);
-    if (alGetError() != AL_NO_ERROR)
+    if (Al().alGetError() != AL_NO_ERROR)
         return 0;
     return buffer.release();
 }
@@ -148,26 +150,26 @@ void OpenAlDevice::ReleaseUnused()
     std::erase_if(doomed_, [&](ALuint buffer) {
         for (const Source& source : sources_) {
             ALint attached = 0;
-            alGetSourcei(source.get(), AL_BUFFER, &attached);
+            Al().alGetSourcei(source.get(), AL_BUFFER, &attached);
             if (static_cast<ALuint>(attached) == buffer)
                 return false;
         }
-        alDeleteBuffers(1, &buffer);
+        Al().alDeleteBuffers(1, &buffer);
         return true;
     });
 }
 
 void OpenAlDevice::Detach(ALuint source)
 {
-    alSourceStop(source);
-    alSourcei(source, AL_BUFFER, 0);
+    Al().alSourceStop(source);
+    Al().alSourcei(source, AL_BUFFER, 0);
 }
 
 void OpenAlDevice::FadeOut()
 {
     const ALuint source = sources_[current_].get();
     ALint state = AL_STOPPED;
-    alGetSourcei(source, AL_SOURCE_STATE, &state);
+    Al().alGetSourcei(source, AL_SOURCE_STATE, &state);
     if (state != AL_PLAYING) {
         Detach(source);
         ReleaseUnused();
@@ -175,7 +177,7 @@ void OpenAlDevice::FadeOut()
     }
     // An older faded sound is silent by now: it can stop.
     StopFaded();
-    alSourcef(source, AL_GAIN, 0.0f);
+    Al().alSourcef(source, AL_GAIN, 0.0f);
     fading_ = true;
     current_ = 1 - current_;
 }
@@ -185,14 +187,14 @@ void OpenAlDevice::Start(std::uint32_t buffer, bool loop)
     const ALuint source = sources_[current_].get();
     Detach(source);
     if (paused_) {
-        alcDeviceResumeSOFT(device_.get());
+        Al().alcDeviceResumeSOFT(device_.get());
         paused_ = false;
     }
-    alSourcef(source, AL_GAIN, 1.0f);
-    alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
-    alSourcei(source, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
+    Al().alSourcef(source, AL_GAIN, 1.0f);
+    Al().alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
+    Al().alSourcei(source, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
     // From the lead, always: OpenAL Soft fades in a start at any other offset.
-    alSourcePlay(source);
+    Al().alSourcePlay(source);
     ReleaseUnused();
 }
 
@@ -208,14 +210,14 @@ void OpenAlDevice::StopFaded()
 bool OpenAlDevice::Playing()
 {
     ALint state = AL_STOPPED;
-    alGetSourcei(sources_[current_].get(), AL_SOURCE_STATE, &state);
+    Al().alGetSourcei(sources_[current_].get(), AL_SOURCE_STATE, &state);
     return state == AL_PLAYING;
 }
 
 double OpenAlDevice::PlayedSeconds()
 {
     ALfloat offset = 0.0f;
-    alGetSourcef(sources_[current_].get(), AL_SEC_OFFSET, &offset);
+    Al().alGetSourcef(sources_[current_].get(), AL_SEC_OFFSET, &offset);
     return offset;
 }
 
@@ -224,7 +226,7 @@ void OpenAlDevice::PauseIfIdle()
     if (!can_pause_ || paused_ || Playing())
         return;
     StopFaded();
-    alcDevicePauseSOFT(device_.get());
+    Al().alcDevicePauseSOFT(device_.get());
     paused_ = true;
 }
 

@@ -11,7 +11,7 @@ namespace tk::openal {
 namespace {
 
 // A loopback device mixes in periods as long as a real one's.
-constexpr int kLoopbackPeriodFrames = 512;
+constexpr int kLoopbackPeriodFrames = 256;
 
 } // namespace
 
@@ -62,7 +62,7 @@ std::vector<float> OpenAlSoundOutput::Render(std::size_t frames)
     out.resize(2 * frames);
     for (std::size_t done = 0; done < frames;) {
         const std::size_t count = std::min<std::size_t>(kLoopbackPeriodFrames, frames - done);
-        alcRenderSamplesSOFT(device, out.data() + 2 * done, static_cast<ALCsizei>(count));
+        Al().alcRenderSamplesSOFT(device, out.data() + 2 * done, static_cast<ALCsizei>(count));
         done += count;
     }
     return out;

@@ -38,7 +38,7 @@ public:
 
     // An output whose mix is rendered on demand into memory (stereo float at
     // `frequency`) instead of reaching a device; empty when OpenAL lacks the
-    // loopback extension. It mixes in periods of 512 frames, as a device
+    // loopback extension. It mixes in periods of 256 frames, as a device
     // does. For tests and benchmarks.
     static std::unique_ptr<OpenAlSoundOutput> ForLoopback(int frequency = 44100);
 

@@ -118,18 +118,18 @@ bool IsRefusedFormat(const SF_INFO& info)
         info.channels > kMaxChannels || info.samplerate < 1;
 }
 
-std::optional<OpenedNote> Open(std::unique_ptr<NoteSource> source, std::string& reason,
-                               const std::function<bool()>& cancelled)
+std::optional<OpenedNote> Open(const SndfileLibrary& sf, std::unique_ptr<NoteSource> source,
+                               std::string& reason, const std::function<bool()>& cancelled)
 {
     if (IsRefusedFile(*source, cancelled)) {
         reason = "not a WAV file the program plays";
         return std::nullopt;
     }
-    OpenedNote note{std::move(source), nullptr, {}};
+    OpenedNote note{std::move(source), SndFilePtr(nullptr, SndFileCloser{&sf}), {}};
     SF_VIRTUAL_IO io = Io();
-    note.file.reset(sf_open_virtual(&io, SFM_READ, &note.info, note.source.get()));
+    note.file.reset(sf.sf_open_virtual(&io, SFM_READ, &note.info, note.source.get()));
     if (!note.file) {
-        reason = sf_strerror(nullptr);
+        reason = sf.sf_strerror(nullptr);
         return std::nullopt;
     }
     if (IsRefusedFormat(note.info)) {
@@ -141,7 +141,8 @@ std::optional<OpenedNote> Open(std::unique_ptr<NoteSource> source, std::string& 
 
 } // namespace
 
-std::optional<OpenedNote> OpenNote(int fd, std::string& reason, const std::function<bool()>& cancelled)
+std::optional<OpenedNote> OpenNote(const SndfileLibrary& sf, int fd, std::string& reason,
+                                   const std::function<bool()>& cancelled)
 {
     auto source = std::make_unique<NoteSource>();
     source->fd = fd;
@@ -151,15 +152,16 @@ std::optional<OpenedNote> OpenNote(int fd, std::string& reason, const std::funct
         return std::nullopt;
     }
     source->size = static_cast<std::int64_t>(st.st_size);
-    return Open(std::move(source), reason, cancelled);
+    return Open(sf, std::move(source), reason, cancelled);
 }
 
-std::optional<OpenedNote> OpenNote(std::span<const unsigned char> bytes, std::string& reason)
+std::optional<OpenedNote> OpenNote(const SndfileLibrary& sf, std::span<const unsigned char> bytes,
+                                   std::string& reason)
 {
     auto source = std::make_unique<NoteSource>();
     source->memory = bytes;
     source->size = static_cast<std::int64_t>(bytes.size());
-    return Open(std::move(source), reason, {});
+    return Open(sf, std::move(source), reason, {});
 }
 
 } // namespace tk::openal

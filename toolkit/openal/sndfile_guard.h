@@ -3,18 +3,20 @@
 // found: the player's decoder and the library tool both open through here,
 // so the tool calls a note unreadable exactly when the program cannot play it.
 
+#include "toolkit/openal/sndfile_library.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <sndfile.h>
 #include <span>
 #include <string>
 
 namespace tk::openal {
 
 struct SndFileCloser {
-    void operator()(SNDFILE* file) const { sf_close(file); }
+    const SndfileLibrary* sf = nullptr;
+    void operator()(SNDFILE* file) const { sf->sf_close(file); }
 };
 using SndFilePtr = std::unique_ptr<SNDFILE, SndFileCloser>;
 
@@ -43,7 +45,10 @@ struct OpenedNote {
 // when the bytes are refused or libsndfile cannot open them. The whole file
 // is looked through first, so `cancelled`, asked as it goes, can abandon a
 // huge one.
-std::optional<OpenedNote> OpenNote(int fd, std::string& reason, const std::function<bool()>& cancelled = {});
-std::optional<OpenedNote> OpenNote(std::span<const unsigned char> bytes, std::string& reason);
+// `sf` is the libsndfile that opens, reads and closes it.
+std::optional<OpenedNote> OpenNote(const SndfileLibrary& sf, int fd, std::string& reason,
+                                   const std::function<bool()>& cancelled = {});
+std::optional<OpenedNote> OpenNote(const SndfileLibrary& sf, std::span<const unsigned char> bytes,
+                                   std::string& reason);
 
 } // namespace tk::openal

@@ -15,7 +15,7 @@ namespace {
 constexpr std::size_t kCacheBudgetBytes = std::size_t{48} << 20;
 // Slack after a sound's nominal end for the device's own buffering.
 constexpr auto kEndSlack = std::chrono::milliseconds(100);
-// A fade takes one mixing period (about 12 ms); its source stops well after.
+// A fade takes one mixing period (about 6 ms); its source stops well after.
 constexpr auto kFadeStop = std::chrono::milliseconds(100);
 
 void ReportNoDevice()

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cmath>
 #include <fcntl.h>
-#include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -55,7 +54,7 @@ FileStamp StampFrom(const std::string& path, const struct stat& st)
 }
 
 // The limits and the decode loop, whatever the bytes came from.
-DecodeStatus Decode(const std::optional<OpenedNote>& note, Pcm& out, const std::function<bool()>& cancelled,
+DecodeStatus Decode(const SndfileLibrary& sf, const std::optional<OpenedNote>& note, Pcm& out, const std::function<bool()>& cancelled,
                     const DecodeLimits& limits)
 {
     if (!note)
@@ -78,7 +77,7 @@ DecodeStatus Decode(const std::optional<OpenedNote>& note, Pcm& out, const std::
     for (;;) {
         if (cancelled && cancelled())
             return DecodeStatus::Cancelled;
-        const sf_count_t got = sf_readf_float(note->file.get(), chunk.data(), kChunkFrames);
+        const sf_count_t got = sf.sf_readf_float(note->file.get(), chunk.data(), kChunkFrames);
         if (got <= 0)
             break;
         const auto frames = static_cast<std::size_t>(got);
@@ -91,7 +90,7 @@ DecodeStatus Decode(const std::optional<OpenedNote>& note, Pcm& out, const std::
             out.samples.push_back(channels > 1 ? ToInt16(frame[1]) : left);
         }
     }
-    if (sf_error(note->file.get()) != SF_ERR_NO_ERROR && out.samples.empty())
+    if (sf.sf_error(note->file.get()) != SF_ERR_NO_ERROR && out.samples.empty())
         return DecodeStatus::Unreadable;
     if (out.samples.empty())
         return DecodeStatus::Empty;
@@ -125,18 +124,24 @@ DecodeStatus DecodeFile(const std::string& native_path, Pcm& out, const std::fun
     if (stamp != nullptr)
         *stamp = StampFrom(native_path, st);
 
+    const SndfileLibrary* sf = LoadSndfile();
+    if (sf == nullptr)
+        return DecodeStatus::Unreadable;
     std::string reason;
-    const auto note = OpenNote(fd.release(), reason, cancelled);
+    const auto note = OpenNote(*sf, fd.release(), reason, cancelled);
     if (!note && cancelled && cancelled())
         return DecodeStatus::Cancelled;
-    return Decode(note, out, cancelled, limits);
+    return Decode(*sf, note, out, cancelled, limits);
 }
 
 DecodeStatus DecodeBytes(std::span<const unsigned char> bytes, Pcm& out, const DecodeLimits& limits)
 {
     out = Pcm{};
+    const SndfileLibrary* sf = LoadSndfile();
+    if (sf == nullptr)
+        return DecodeStatus::Unreadable;
     std::string reason;
-    return Decode(OpenNote(bytes, reason), out, {}, limits);
+    return Decode(*sf, OpenNote(*sf, bytes, reason), out, {}, limits);
 }
 
 } // namespace tk::openal

@@ -47,7 +47,8 @@ bool WriteWav(const std::string& path, std::span<const float> mono, int rate, st
     info.samplerate = rate;
     info.channels = 1;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    tk::openal::SndFilePtr file(sf_open(path.c_str(), SFM_WRITE, &info));
+    tk::openal::SndFilePtr file(sf_open(path.c_str(), SFM_WRITE, &info),
+                                tk::openal::SndFileCloser{&tk::openal::LinkedSndfile()});
     if (!file) {
         error = sf_strerror(nullptr);
         return false;
@@ -76,7 +77,7 @@ std::optional<WavData> ReadWav(const std::string& path, std::string& error, doub
         error = std::strerror(errno);
         return std::nullopt;
     }
-    auto note = tk::openal::OpenNote(fd, error);
+    auto note = tk::openal::OpenNote(tk::openal::LinkedSndfile(), fd, error);
     if (!note)
         return std::nullopt;
     const SF_INFO& info = note->info;
