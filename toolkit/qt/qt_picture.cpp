@@ -1,5 +1,7 @@
 #include "toolkit/qt/qt_picture.h"
 
+#include <QImageReader>
+
 namespace tk::qt {
 
 PictureRef LoadPicture(ImageId id)
@@ -18,13 +20,15 @@ PictureRef LoadPicture(ImageId id)
     case ImageId::None:
         return nullptr;
     }
-    QImage image(path);
+    // Named and not guessed, the format loads no image plugin to ask.
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
     if (image.isNull())
         return nullptr;
-    // Painting copies 32-bit pixels; convert once, here.
-    if (id != ImageId::Icon)
-        image = image.convertToFormat(QImage::Format_RGB32);
-    return std::make_shared<QtPicture>(std::move(image));
+    // Kept as decoded (8-bit artwork is a quarter of its 32-bit form): each
+    // box draws it into its own 32-bit buffer, and painting converts as it goes.
+    return std::make_shared<QtPicture>(image);
 }
 
 } // namespace tk::qt
