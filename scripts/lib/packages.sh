@@ -4,8 +4,8 @@
 TARVISK_PACKAGES=(
   cmake make g++ pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libgl-dev fonts-dejavu-core
-  libopenal-dev libopenal1 libsndfile1-dev
+  qt6-base-dev libgl-dev libfontconfig-dev fonts-dejavu-core
+  libopenal-dev libopenal1 libsndfile1-dev libpulse-dev
   libfluidsynth-dev fluid-soundfont-gm libsamplerate0-dev
   libxcb1-dev libx11-dev libxdamage-dev xvfb xauth xdotool x11-utils imagemagick openbox
   desktop-file-utils appstream dpkg-dev strace lintian

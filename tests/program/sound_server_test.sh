@@ -41,11 +41,12 @@ at_pitch() {
   awk '/^pitch / { n++; c = $(NF - 1) + 0; if (c < -0.02 || c > 0.02) bad++ }
        END { exit !(n == 6 && bad == 0) }' "$work/analysis"
 }
-# A tone's start rings through the server's resampler by a few hundredths
-# more or less with where it falls between two frames; a click is ten times
-# the tones' own step.
+# A tone's start rings through the server's resampler more or less with
+# where it falls between two frames: the largest step where a sound gives
+# way was seen up to 1.22 times the tones' own, run to run. A click is ten
+# times as high.
 no_step_above_own() {
-  awk '/^largest step:/ { sub(/,/, "", $5); found = 1; ok = $5 + 0 <= 1.05 * $9 }
+  awk '/^largest step:/ { sub(/,/, "", $5); found = 1; ok = $5 + 0 <= 1.5 * $9 }
        END { exit !(found && ok) }' "$work/analysis"
 }
 follows() { read -r before after other <<<"$1"; [ -n "$other" ] && [ "$after" = "$other" ]; }
@@ -57,13 +58,14 @@ named() { # kind
     grep -qx 'application.icon_name="tarvisk"' <<<"$props" &&
     grep -qx "application.version=\"user's own\"" <<<"$props" || { sed 's/^/  /' <<<"$props"; return 1; }
 }
-# No property whose value is another's name, as a misread empty value
-# becomes. The stream's are OpenAL Soft's, out of the program's reach: its
-# empty media.role, which pipewire-pulse 0.3.65 misreads, is not checked.
+# No property whose value is another's name, as pipewire-pulse 0.3.65
+# misreads an empty value, and none empty, as PulseAudio lists one.
 none_garbled() { # kind
-  program_properties "$1" | awk -F= '{ key[NR] = $1; value[NR] = $2 }
-    END { for (i in key) for (j in value) if (index(value[j], key[i])) { print "  " key[j] "=" value[j]; exit 1 } }'
+  program_properties "$1" | awk -F= '{ key[NR] = $1; value[NR] = $2; if ($2 == "hex:") { print "  " $0; bad = 1 } }
+    END { for (i in key) for (j in value) if (index(value[j], key[i])) { print "  " key[j] "=" value[j]; bad = 1 }
+          exit bad }'
 }
+stream_named() { program_properties sink-inputs | grep -qx 'media.name="Reference notes"'; }
 
 start_sound_server 48000 || exit 1
 # A property of the user's own, which the program's are added to.
@@ -81,12 +83,14 @@ sed 's/^/  /' "$work/analysis"
 check "a press is heard" heard "$work/sink.raw"
 check "every press is heard" every_press_found
 check "the played pitch is the file's own within 0.02 cent" at_pitch
-check "no step where a sound gives way is above the tones' own" no_step_above_own
+check "no click where a sound gives way: no step above 1.5 times the tones' own" no_step_above_own
 
 press 4 idle "$work/prog/Tunes/Sine/A.wav"; sleep 0.5
 check "the server lists the program by its name and icon" named clients
 check "and its stream" named sink-inputs
 check "no property of the program's is garbled" none_garbled clients
+check "nor of its stream" none_garbled sink-inputs
+check "the stream says what it plays" stream_named
 press 4 stop "$work/prog/Tunes/reset.wav"; sleep 0.3
 moves=$(switch_default_sink)
 check "the stream follows the user's switch of the default output ($moves)" follows "$moves"

@@ -1,6 +1,7 @@
 #include "toolkit/openal/openal_device.h"
 
 #include "toolkit/openal/fallback_alert.h"
+#include "toolkit/openal/pulse_stream_name.h"
 
 #include <algorithm>
 
@@ -23,6 +24,8 @@ std::unique_ptr<OpenAlDevice> OpenAlDevice::Open(const std::string& name)
     DevicePtr device(Al().alcOpenDevice(name.empty() ? nullptr : name.c_str()));
     if (!device)
         return nullptr;
+    // The context's stream replaces the one opened with the device.
+    NameOpenAlStreams(reinterpret_cast<const void*>(Al().alcOpenDevice));
     const ALCint attributes[] = {ALC_FREQUENCY, kLibraryRate, 0};
     std::unique_ptr<OpenAlDevice> opened(new OpenAlDevice(std::move(device), false, attributes, 0));
     if (!opened->Ready())

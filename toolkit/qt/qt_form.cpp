@@ -181,6 +181,7 @@ void QtForm::ShowWindow()
         return;
     SkipTaskbar(*window_);
     window_->show();
+    platform_.Shown(*window_);
     // The window opens with the focus on the first control of the order.
     if (first_focus_)
         first_focus_->setFocus(Qt::OtherFocusReason);

@@ -9,10 +9,10 @@ PictureRef LoadPicture(ImageId id)
     QString path;
     switch (id) {
     case ImageId::UnlitArtwork:
-        path = QStringLiteral(":/art/unlit.png");
+        path = QStringLiteral(":/art/unlit.bmp");
         break;
     case ImageId::LitArtwork:
-        path = QStringLiteral(":/art/lit.png");
+        path = QStringLiteral(":/art/lit.bmp");
         break;
     case ImageId::Icon:
         path = QStringLiteral(":/art/icon.png");
@@ -20,8 +20,10 @@ PictureRef LoadPicture(ImageId id)
     case ImageId::None:
         return nullptr;
     }
-    // Named and not guessed, the format loads no image plugin to ask.
-    QImageReader reader(path, "png");
+    // Named and not guessed, the format loads no image plugin to ask. The
+    // artworks are the uncompressed bitmaps the Windows program shows: read,
+    // not inflated, on the way to the first paint.
+    QImageReader reader(path, id == ImageId::Icon ? "png" : "bmp");
     reader.setAutoDetectImageFormat(false);
     const QImage image = reader.read();
     if (image.isNull())

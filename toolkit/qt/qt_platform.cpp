@@ -8,11 +8,63 @@
 #include "toolkit/qt/qt_form.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
 
 #include <cstdio>
 #include <unistd.h>
+#include <xcb/xcb.h>
+#include <utility>
 
 namespace tk::qt {
+
+namespace {
+
+// Under X11 and Wayland a shown window paints when the display server
+// exposes it, a round trip after show(); on Windows its paint is already
+// waiting when the window is shown. Waiting for it keeps what comes next,
+// the sound library's loading, off the path to the first picture. A window
+// that is not exposed (on a hidden workspace) holds the program no longer
+// than this.
+constexpr int kFirstPaintWaitMs = 250;
+
+class ExposeWatch final : public QObject {
+public:
+    ExposeWatch(QWindow& window, QEventLoop& loop) : window_(window), loop_(loop) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        // Queued: the window paints while its expose event is handled.
+        if (event->type() == QEvent::Expose && window_.isExposed())
+            QMetaObject::invokeMethod(&loop_, &QEventLoop::quit, Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    QWindow& window_;
+    QEventLoop& loop_;
+};
+
+void WaitForFirstPaint(QWidget& widget)
+{
+    QWindow* window = widget.windowHandle();
+    if (window == nullptr || !widget.isVisible() || window->isExposed())
+        return;
+    QEventLoop loop;
+    ExposeWatch watch(*window, loop);
+    window->installEventFilter(&watch);
+    QTimer::singleShot(kFirstPaintWaitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    window->removeEventFilter(&watch);
+    // Qt sends the picture when it next waits for events; the display
+    // server gets it now.
+    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>(); x11 && x11->connection())
+        xcb_flush(x11->connection());
+}
+
+} // namespace
 
 void PrepareEnvironment()
 {
@@ -42,6 +94,7 @@ QApplication& QtPlatform::App()
     if (!app_) {
         if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance()))
             return *existing;
+        fonts_.Start();
         app_ = std::make_unique<QApplication>(argc_, argv_);
         // The window is a tool window, which Qt does not count when deciding
         // that the last window has closed; the window quits by itself.
@@ -63,11 +116,15 @@ void QtPlatform::EndAtOnce()
     _exit(0);
 }
 
+void QtPlatform::Shown(QWidget& window) { shown_ = &window; }
+
 void QtPlatform::DoEvents()
 {
     App();
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (QWidget* window = std::exchange(shown_, nullptr))
+        WaitForFirstPaint(*window);
 }
 
 Hdc QtPlatform::Retain(QtPictureBox& box, std::function<PixelView()> pixels) { return Add(&box, std::move(pixels)); }
@@ -77,6 +134,7 @@ void QtPlatform::Release(Hdc hdc) { Remove(hdc); }
 std::unique_ptr<Form> QtPlatform::Create(const FormDesign& design, FormEvents& events)
 {
     App();
+    fonts_.Wait();
     return std::make_unique<QtForm>(*this, design, events);
 }
 

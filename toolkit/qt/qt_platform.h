@@ -4,6 +4,7 @@
 // ends before it ever talks to the display.
 
 #include "toolkit/platform.h"
+#include "toolkit/qt/font_warmup.h"
 #include "toolkit/qt/qt_screen.h"
 #include "toolkit/retained_images.h"
 
@@ -13,6 +14,7 @@
 #include <string>
 
 class QApplication;
+class QWidget;
 
 namespace tk::qt {
 
@@ -42,6 +44,8 @@ public:
     int Run();
     void LastWindowClosed();
     QApplication& App();
+    // A window just shown: the next DoEvents returns once it has painted.
+    void Shown(QWidget& window);
 
     QtScreen screen;
 
@@ -55,7 +59,9 @@ private:
     char* argv_[2] = {};
     const char* desktop_id_;
     bool ended_ = false;
+    FontWarmup fonts_;
     std::unique_ptr<QApplication> app_;
+    QWidget* shown_ = nullptr;
 };
 
 } // namespace tk::qt
