@@ -1,6 +1,7 @@
 #include "toolkit/openal/al_library.h"
 
 #include "toolkit/openal/alsoft_setup.h"
+#include "toolkit/openal/dl_symbol.h"
 
 #include <dlfcn.h>
 #include <mutex>
@@ -11,12 +12,6 @@ namespace {
 
 AlLibrary library;
 bool loaded = false;
-
-template <typename Function> bool Find(void* handle, const char* name, Function& into)
-{
-    into = reinterpret_cast<Function>(dlsym(handle, name));
-    return into != nullptr;
-}
 
 bool Open()
 {

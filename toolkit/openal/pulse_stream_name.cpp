@@ -1,5 +1,7 @@
 #include "toolkit/openal/pulse_stream_name.h"
 
+#include "toolkit/openal/dl_symbol.h"
+
 #include <cstdint>
 #include <cstring>
 #include <dlfcn.h>
@@ -25,12 +27,6 @@ struct Pulse {
 };
 
 Pulse pulse;
-
-template <typename Function> bool Find(void* handle, const char* name, Function& into)
-{
-    into = reinterpret_cast<Function>(dlsym(handle, name));
-    return into != nullptr;
-}
 
 pa_stream* NewNamedStream(pa_context* context, const char*, const pa_sample_spec* spec,
                           const pa_channel_map* map, pa_proplist* properties)

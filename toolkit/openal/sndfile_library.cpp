@@ -1,19 +1,11 @@
 #include "toolkit/openal/sndfile_library.h"
 
+#include "toolkit/openal/dl_symbol.h"
+
 #include <dlfcn.h>
 #include <mutex>
 
 namespace tk::openal {
-
-namespace {
-
-template <typename Function> bool Find(void* handle, const char* name, Function& into)
-{
-    into = reinterpret_cast<Function>(dlsym(handle, name));
-    return into != nullptr;
-}
-
-} // namespace
 
 const SndfileLibrary* LoadSndfile()
 {
