@@ -8,16 +8,15 @@
 #include "toolkit/qt/qt_form.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QTimer>
-#include <QWidget>
 #include <QWindow>
 
 #include <cstdio>
 #include <unistd.h>
-#include <xcb/xcb.h>
 #include <utility>
+#include <xcb/xcb.h>
 
 namespace tk::qt {
 
@@ -123,7 +122,7 @@ void QtPlatform::DoEvents()
     App();
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    if (QWidget* window = std::exchange(shown_, nullptr))
+    if (QWidget* window = std::exchange(shown_, nullptr).data())
         WaitForFirstPaint(*window);
 }
 

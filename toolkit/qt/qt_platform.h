@@ -8,13 +8,15 @@
 #include "toolkit/qt/qt_screen.h"
 #include "toolkit/retained_images.h"
 
+#include <QPointer>
+#include <QWidget>
+
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
 class QApplication;
-class QWidget;
 
 namespace tk::qt {
 
@@ -61,7 +63,7 @@ private:
     bool ended_ = false;
     FontWarmup fonts_;
     std::unique_ptr<QApplication> app_;
-    QWidget* shown_ = nullptr;
+    QPointer<QWidget> shown_; // cleared if the window goes first
 };
 
 } // namespace tk::qt
