@@ -28,11 +28,11 @@ struct Pulse {
 
 Pulse pulse;
 
-pa_stream* NewNamedStream(pa_context* context, const char*, const pa_sample_spec* spec,
+pa_stream* NewNamedStream(pa_context* context, const char*, const pa_sample_spec* format,
                           const pa_channel_map* map, pa_proplist* properties)
 {
     if (properties == nullptr)
-        return pulse.stream_new(context, kStreamName, spec, map, nullptr);
+        return pulse.stream_new(context, kStreamName, format, map, nullptr);
     pa_proplist* own = pulse.copy(properties);
     std::vector<std::string> empty;
     void* state = nullptr;
@@ -44,7 +44,7 @@ pa_stream* NewNamedStream(pa_context* context, const char*, const pa_sample_spec
     }
     for (const std::string& key : empty)
         pulse.unset(own, key.c_str());
-    pa_stream* stream = pulse.stream_new(context, kStreamName, spec, map, own);
+    pa_stream* stream = pulse.stream_new(context, kStreamName, format, map, own);
     pulse.free(own);
     return stream;
 }
