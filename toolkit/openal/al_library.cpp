@@ -2,6 +2,7 @@
 
 #include "toolkit/openal/alsoft_setup.h"
 #include "toolkit/openal/dl_symbol.h"
+#include "toolkit/openal/lazy_zero_fill.h"
 
 #include <dlfcn.h>
 #include <mutex>
@@ -48,7 +49,11 @@ bool Open()
 const AlLibrary* LoadOpenAl()
 {
     static std::once_flag once;
-    std::call_once(once, [] { loaded = Open(); });
+    std::call_once(once, [] {
+        loaded = Open();
+        if (loaded)
+            ZeroFillLazily(reinterpret_cast<const void*>(library.alcOpenDevice));
+    });
     return loaded ? &library : nullptr;
 }
 
