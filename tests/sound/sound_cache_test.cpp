@@ -33,11 +33,11 @@ protected:
 
 TEST_F(SoundCacheTest, OverBudgetTheLeastRecentlyUsedGoFirst)
 {
-    cache_.Insert(Stamp("a"), {1, 100, 1.0, {}}, 0);
-    cache_.Insert(Stamp("b"), {2, 100, 1.0, {}}, 0);
-    cache_.Insert(Stamp("c"), {3, 100, 1.0, {}}, 0);
+    cache_.Insert(Stamp("a"), {1, 100, 1.0}, 0);
+    cache_.Insert(Stamp("b"), {2, 100, 1.0}, 0);
+    cache_.Insert(Stamp("c"), {3, 100, 1.0}, 0);
     ASSERT_TRUE(cache_.Find(Stamp("a"))); // a is now the latest use
-    cache_.Insert(Stamp("d"), {4, 100, 1.0, {}}, 0);
+    cache_.Insert(Stamp("d"), {4, 100, 1.0}, 0);
     cache_.Trim(4);
     EXPECT_EQ(released_, std::vector<std::uint32_t>{2});
     EXPECT_FALSE(cache_.Find(Stamp("b")));
@@ -47,8 +47,8 @@ TEST_F(SoundCacheTest, OverBudgetTheLeastRecentlyUsedGoFirst)
 
 TEST_F(SoundCacheTest, ThePlayingSoundStaysEvenWhenItAloneExceedsTheBudget)
 {
-    cache_.Insert(Stamp("small"), {1, 100, 1.0, {}}, 0);
-    cache_.Insert(Stamp("huge"), {2, 1000, 9.0, {}}, 0);
+    cache_.Insert(Stamp("small"), {1, 100, 1.0}, 0);
+    cache_.Insert(Stamp("huge"), {2, 1000, 9.0}, 0);
     cache_.Trim(2);
     EXPECT_EQ(released_, std::vector<std::uint32_t>{1});
     EXPECT_TRUE(cache_.Find(Stamp("huge")));
@@ -60,13 +60,13 @@ TEST_F(SoundCacheTest, ThePlayingSoundStaysEvenWhenItAloneExceedsTheBudget)
 
 TEST_F(SoundCacheTest, ChangedFileMissesAndReplacesItsOlderVersion)
 {
-    cache_.Insert(Stamp("G.wav", 1), {1, 100, 1.0, {}}, 0);
+    cache_.Insert(Stamp("G.wav", 1), {1, 100, 1.0}, 0);
     EXPECT_FALSE(cache_.Find(Stamp("G.wav", 2)));
     FileStamp other_size = Stamp("G.wav", 1);
     other_size.size = 999;
     EXPECT_FALSE(cache_.Find(other_size));
 
-    cache_.Insert(Stamp("G.wav", 2), {2, 100, 1.0, {}}, 0);
+    cache_.Insert(Stamp("G.wav", 2), {2, 100, 1.0}, 0);
     EXPECT_TRUE(Released(1));
     EXPECT_EQ(cache_.Find(Stamp("G.wav", 2))->handle, 2u);
     EXPECT_EQ(cache_.Bytes(), 100u);
@@ -74,18 +74,18 @@ TEST_F(SoundCacheTest, ChangedFileMissesAndReplacesItsOlderVersion)
 
 TEST_F(SoundCacheTest, OlderVersionThatStillPlaysIsKeptUntilTrimmed)
 {
-    cache_.Insert(Stamp("G.wav", 1), {1, 100, 1.0, {}}, 0);
-    cache_.Insert(Stamp("G.wav", 2), {2, 100, 1.0, {}}, 1);
+    cache_.Insert(Stamp("G.wav", 1), {1, 100, 1.0}, 0);
+    cache_.Insert(Stamp("G.wav", 2), {2, 100, 1.0}, 1);
     EXPECT_FALSE(Released(1));
-    cache_.Insert(Stamp("x"), {3, 200, 1.0, {}}, 0);
+    cache_.Insert(Stamp("x"), {3, 200, 1.0}, 0);
     cache_.Trim(3);
     EXPECT_TRUE(Released(1));
 }
 
 TEST_F(SoundCacheTest, ClearReleasesEverything)
 {
-    cache_.Insert(Stamp("a"), {1, 10, 1.0, {}}, 0);
-    cache_.Insert(Stamp("b"), {2, 10, 1.0, {}}, 0);
+    cache_.Insert(Stamp("a"), {1, 10, 1.0}, 0);
+    cache_.Insert(Stamp("b"), {2, 10, 1.0}, 0);
     cache_.Clear();
     std::sort(released_.begin(), released_.end());
     EXPECT_EQ(released_, (std::vector<std::uint32_t>{1, 2}));

@@ -50,17 +50,10 @@ void SoundCache::Clear()
         Erase(items_.begin());
 }
 
-void SoundCache::Reload(const std::function<std::uint32_t(const Entry&)>& upload)
+void SoundCache::Forget()
 {
-    for (auto it = items_.begin(); it != items_.end();) {
-        it->entry.handle = upload(it->entry);
-        if (it->entry.handle == 0) {
-            bytes_ -= it->entry.bytes;
-            it = items_.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    items_.clear();
+    bytes_ = 0;
 }
 
 std::list<SoundCache::Item>::iterator SoundCache::Erase(std::list<Item>::iterator it)

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <functional>
 #include <list>
-#include <memory>
 #include <optional>
 
 namespace tk::openal {
@@ -20,7 +19,6 @@ public:
         std::uint32_t handle = 0;
         std::size_t bytes = 0;
         double seconds = 0.0;
-        std::shared_ptr<const Pcm> pcm; // to upload again to a new device
     };
 
     SoundCache(std::size_t budget_bytes, std::function<void(std::uint32_t)> release);
@@ -39,9 +37,9 @@ public:
 
     void Clear();
 
-    // The device that held the handles is gone: each entry gets a new handle
-    // from `upload`, and is dropped when that gives 0. Nothing is released.
-    void Reload(const std::function<std::uint32_t(const Entry&)>& upload);
+    // The device that held the handles is gone: every entry is dropped, and
+    // nothing is released.
+    void Forget();
 
     std::size_t Bytes() const { return bytes_; }
 

@@ -127,8 +127,9 @@ bool SoundWorker::OpenDevice()
     return true;
 }
 
-// A lost device cannot come back; a new one is opened in its place and given
-// the cached sounds. Without a device, each request tries again.
+// A lost device cannot come back; a new one is opened in its place, and each
+// sound is read again when next asked for: the device's buffers are the only
+// copy of a decoded sound. Without a device, each request tries again.
 void SoundWorker::EnsureDevice()
 {
     if (device_ && device_->Connected())
@@ -138,13 +139,9 @@ void SoundWorker::EnsureDevice()
     device_paused_ = false;
     watch_end_ = false;
     fade_deadline_.reset();
-    if (!OpenDevice()) {
-        cache_.Reload([](const SoundCache::Entry&) { return 0u; });
-        cached_bytes_ = cache_.Bytes();
-        return;
-    }
-    cache_.Reload(
-        [&](const SoundCache::Entry& entry) { return entry.pcm ? device_->Upload(*entry.pcm) : 0u; });
+    cache_.Forget();
+    cached_bytes_ = 0;
+    OpenDevice();
 }
 
 void SoundWorker::Handle(const Request& request)
@@ -161,18 +158,17 @@ void SoundWorker::Handle(const Request& request)
     if (const auto stamp = StampOf(native))
         sound = cache_.Find(*stamp);
     if (!sound) {
-        auto pcm = std::make_shared<Pcm>();
+        Pcm pcm;
         FileStamp stamp;
         const auto cancelled = [&] { return posted_.load() != request.generation || quit_.load(); };
-        const DecodeStatus status = DecodeFile(native, *pcm, cancelled, DecodeLimits{}, &stamp);
+        const DecodeStatus status = DecodeFile(native, pcm, cancelled, DecodeLimits{}, &stamp);
         if (status == DecodeStatus::Cancelled)
             return;
         if (status == DecodeStatus::Ok) {
             ++decodes_;
-            const std::uint32_t buffer = device_->Upload(*pcm);
+            const std::uint32_t buffer = device_->Upload(pcm);
             if (buffer != 0) {
-                sound = SoundCache::Entry{buffer, pcm->Bytes(),
-                                          static_cast<double>(pcm->Frames()) / pcm->rate, pcm};
+                sound = SoundCache::Entry{buffer, pcm.Bytes(), static_cast<double>(pcm.Frames()) / pcm.rate};
                 cache_.Insert(stamp, *sound, 0);
             }
         }
@@ -184,7 +180,7 @@ void SoundWorker::Handle(const Request& request)
         if (device_->Fallback() == 0)
             return;
         // The alert sounds once, even in place of a looped file.
-        sound = SoundCache::Entry{device_->Fallback(), 0, kFallbackAlertSeconds, nullptr};
+        sound = SoundCache::Entry{device_->Fallback(), 0, kFallbackAlertSeconds};
         loop = false;
     }
     Start(*sound, loop);
