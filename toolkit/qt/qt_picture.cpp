@@ -1,8 +1,32 @@
 #include "toolkit/qt/qt_picture.h"
 
 #include <QImageReader>
+#include <QResource>
+
+#include <cstdint>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace tk::qt {
+
+namespace {
+
+// A picture's stored bytes are read once. Their pages go back to the program
+// file, out of the process's memory, and are read from it again if needed.
+void ReleaseStoredBytes(const QString& path)
+{
+    const QResource stored(path);
+    if (stored.compressionAlgorithm() != QResource::NoCompression || stored.data() == nullptr)
+        return;
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<std::uintptr_t>(stored.data());
+    const std::uintptr_t first = (begin + page - 1) & ~(page - 1);
+    const std::uintptr_t last = (begin + static_cast<std::uintptr_t>(stored.size())) & ~(page - 1);
+    if (last > first)
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+}
+
+} // namespace
 
 PictureRef LoadPicture(ImageId id)
 {
@@ -26,6 +50,7 @@ PictureRef LoadPicture(ImageId id)
     QImageReader reader(path, id == ImageId::Icon ? "png" : "bmp");
     reader.setAutoDetectImageFormat(false);
     const QImage image = reader.read();
+    ReleaseStoredBytes(path);
     if (image.isNull())
         return nullptr;
     // Kept as decoded (8-bit artwork is a quarter of its 32-bit form): each
