@@ -19,7 +19,9 @@ bool Open()
     // Before OpenAL Soft loads ALSA, so that its chatter has a handler.
     SilenceAlsa();
     // Never closed: OpenAL Soft's threads and atexit handlers outlive any use.
-    void* handle = dlopen("libopenal.so.1", RTLD_NOW | RTLD_LOCAL);
+    // Bound lazily, as a linked library would be: the few functions it calls
+    // from its many dependencies are looked up when first called.
+    void* handle = dlopen("libopenal.so.1", RTLD_LAZY | RTLD_LOCAL);
     if (handle == nullptr)
         return false;
     AlLibrary& l = library;

@@ -110,7 +110,7 @@ void SilenceAlsa()
 {
     using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
     using SetHandler = int (*)(Handler);
-    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
     if (alsa == nullptr)
         return;
     if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
