@@ -47,15 +47,22 @@ PictureRef LoadPicture(ImageId id)
     // Named and not guessed, the format loads no image plugin to ask. The
     // artworks are the uncompressed bitmaps the Windows program shows: read,
     // not inflated, on the way to the first paint.
-    QImageReader reader(path, id == ImageId::Icon ? "png" : "bmp");
+    const QByteArray format = id == ImageId::Icon ? "png" : "bmp";
+    QImageReader reader(path, format);
+    reader.setAutoDetectImageFormat(false);
+    const QSize size = reader.size();
+    if (!size.isValid())
+        return nullptr;
+    return std::make_shared<QtPicture>(path, format, size);
+}
+
+QImage QtPicture::Image() const
+{
+    QImageReader reader(path_, format_);
     reader.setAutoDetectImageFormat(false);
     const QImage image = reader.read();
-    ReleaseStoredBytes(path);
-    if (image.isNull())
-        return nullptr;
-    // Kept as decoded (8-bit artwork is a quarter of its 32-bit form): each
-    // box draws it into its own 32-bit buffer, and painting converts as it goes.
-    return std::make_shared<QtPicture>(image);
+    ReleaseStoredBytes(path_);
+    return image;
 }
 
 } // namespace tk::qt

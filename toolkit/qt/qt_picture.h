@@ -3,19 +3,29 @@
 
 #include "toolkit/picture.h"
 
+#include <QByteArray>
 #include <QImage>
+#include <QSize>
+#include <QString>
 
 namespace tk::qt {
 
+// Decoded each time it is drawn: each box draws it into a 32-bit buffer of
+// its own, and the form keeps its background, so no other copy is held.
 class QtPicture final : public tk::Picture {
 public:
-    explicit QtPicture(QImage image) : image_(std::move(image)) {}
-    int Width() const override { return image_.width(); }
-    int Height() const override { return image_.height(); }
-    const QImage& Image() const { return image_; }
+    QtPicture(QString path, QByteArray format, QSize size)
+        : path_(std::move(path)), format_(std::move(format)), size_(size)
+    {
+    }
+    int Width() const override { return size_.width(); }
+    int Height() const override { return size_.height(); }
+    QImage Image() const;
 
 private:
-    QImage image_;
+    QString path_;
+    QByteArray format_;
+    QSize size_;
 };
 
 // Null for None or a resource that is missing.
