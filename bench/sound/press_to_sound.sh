@@ -66,10 +66,10 @@ done
 [ -s "$work/out.txt" ] && { echo "the tuner said:"; cat "$work/out.txt"; }
 stop_app
 
-# The bare player: its note, the same note again from the start, a stop.
+# The bare player: its note, another in its place, a stop.
 events="$work/events.bare"
 : >"$events"
-"$build/bench/sound/tarvisk_bare_player" "$tones/A.wav" >"$work/bare.txt" 2>&1 &
+"$build/bench/sound/tarvisk_bare_player" "$tones/A.wav" "$tones/D.wav" >"$work/bare.txt" 2>&1 &
 app=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Bare player$' | head -n 1)
 [ -n "$window" ] || { echo "the bare player did not start"; cat "$work/bare.txt"; exit 1; }
@@ -77,7 +77,7 @@ sleep 1
 read -r wx wy < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
 for r in $(seq "$rounds"); do
   press 0 idle "$tones/A.wav"; sleep 1
-  press 0 busy "$tones/A.wav"; sleep 1
+  press 0 busy "$tones/D.wav"; sleep 1
   press 0 stop "$reset" 3; sleep 1.2
 done
 stop_app
