@@ -1,10 +1,12 @@
 // Starts a program on the X display and reports how long it took from the
 // spawn to the first damage (drawing) of any window it made, and its resident
-// memory once it has settled.
+// memory once it has settled. Both ends are the X server's own timestamps,
+// so a busy processor that wakes this watcher late does not count.
 //
 // Usage: tarvisk_first_paint SETTLE_MS COMMAND [ARGS...]
 // Prints "first_paint_ms=MS rss_kb=KB"; exits 1 when no window drew in 20 s.
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xdamage.h>
 
@@ -47,6 +49,18 @@ void End(pid_t pid)
     waitpid(pid, nullptr, 0);
 }
 
+// The server's time now, from the property change it reports back.
+Time ServerTime(Display* display, Window window)
+{
+    const Atom atom = XInternAtom(display, "TARVISK_FIRST_PAINT", False);
+    XChangeProperty(display, window, atom, XA_STRING, 8, PropModeReplace, nullptr, 0);
+    for (XEvent event;;) {
+        XWindowEvent(display, window, PropertyChangeMask, &event);
+        if (event.type == PropertyNotify && event.xproperty.atom == atom)
+            return event.xproperty.time;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -65,8 +79,11 @@ int main(int argc, char** argv)
     XSetErrorHandler(IgnoreError);
     const Window root = DefaultRootWindow(display);
     XSelectInput(display, root, SubstructureNotifyMask);
+    const Window clock = XCreateSimpleWindow(display, root, 0, 0, 1, 1, 0, 0, 0);
+    XSelectInput(display, clock, PropertyChangeMask);
     XSync(display, False);
 
+    const Time spawn_time = ServerTime(display, clock);
     const auto spawn = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -88,7 +105,8 @@ int main(int argc, char** argv)
             XDamageCreate(display, event.xcreatewindow.window, XDamageReportNonEmpty);
             XFlush(display);
         } else if (event.type == damage_event + XDamageNotify) {
-            first_ms = std::chrono::duration<double, std::milli>(Clock::now() - spawn).count();
+            const auto& damage = reinterpret_cast<const XDamageNotifyEvent&>(event);
+            first_ms = static_cast<double>(damage.timestamp - spawn_time);
         }
     }
     if (first_ms < 0.0) {
