@@ -8,7 +8,8 @@ namespace tk {
 bool CopyRect(const PixelView& dest, int x, int y, int width, int height, const PixelView& src, int src_x,
               int src_y)
 {
-    if (!dest.pixels || !src.pixels || width <= 0 || height <= 0)
+    const bool indexed = src.indices && src.palette;
+    if (!dest.pixels || !(src.pixels || indexed) || width <= 0 || height <= 0)
         return false;
     // Rectangles far outside any image copy nothing; this also keeps the
     // clipping arithmetic below far from overflow.
@@ -25,6 +26,16 @@ bool CopyRect(const PixelView& dest, int x, int y, int width, int height, const 
     height = std::min({height, dest.height - y, src.height - src_y});
     if (width <= 0 || height <= 0)
         return false;
+    if (indexed) {
+        for (int row = 0; row < height; ++row) {
+            std::uint32_t* to = dest.pixels + static_cast<std::ptrdiff_t>(y + row) * dest.stride + x;
+            const std::uint8_t* from =
+                src.indices + static_cast<std::ptrdiff_t>(src_y + row) * src.stride + src_x;
+            for (int i = 0; i < width; ++i)
+                to[i] = src.palette[from[i]];
+        }
+        return true;
+    }
     for (int row = 0; row < height; ++row) {
         std::memmove(dest.pixels + static_cast<std::ptrdiff_t>(y + row) * dest.stride + x,
                      src.pixels + static_cast<std::ptrdiff_t>(src_y + row) * src.stride + src_x,

@@ -2,7 +2,7 @@
 
 namespace tk {
 
-Hdc RetainedImages::Add(const void* image, std::function<PixelView()> pixels)
+Hdc RetainedImages::Add(const void* image, Pixels pixels)
 {
     const auto hdc = reinterpret_cast<Hdc>(image);
     live_[hdc] = std::move(pixels);
@@ -18,7 +18,10 @@ int RetainedImages::BitBlt(Hdc dest, int x, int y, int width, int height, Hdc sr
     const auto from = live_.find(src);
     if (rop != kSourceCopy || to == live_.end() || from == live_.end())
         return 0;
-    return CopyRect(to->second(), x, y, width, height, from->second(), src_x, src_y) ? 1 : 0;
+    const PixelView target = to->second(PixelAccess::Write);
+    // A transfer within one image reads the 32-bit pixels it writes.
+    const PixelView source = to == from ? target : from->second(PixelAccess::Read);
+    return CopyRect(target, x, y, width, height, source, src_x, src_y) ? 1 : 0;
 }
 
 } // namespace tk

@@ -11,18 +11,22 @@
 
 namespace tk {
 
+// A transfer's destination is written to, so it is asked for 32-bit pixels.
+enum class PixelAccess { Read, Write };
+
 class RetainedImages : public Gdi {
 public:
     // The image's pixels are asked for at each transfer, so the buffer may
     // move between transfers. The handle lives until Remove.
-    Hdc Add(const void* image, std::function<PixelView()> pixels);
+    using Pixels = std::function<PixelView(PixelAccess)>;
+    Hdc Add(const void* image, Pixels pixels);
     void Remove(Hdc hdc);
 
     int BitBlt(Hdc dest, int x, int y, int width, int height, Hdc src, int src_x, int src_y,
                std::uint32_t rop) override;
 
 private:
-    std::map<Hdc, std::function<PixelView()>> live_;
+    std::map<Hdc, Pixels> live_;
 };
 
 } // namespace tk

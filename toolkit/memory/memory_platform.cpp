@@ -60,7 +60,7 @@ MemoryPictureBox::MemoryPictureBox(MemoryPlatform& owner, const ControlDesign& d
 {
     if (design.picture != ImageId::None)
         SetPicture(owner.PictureOf(design.picture));
-    SetHdc(owner_.Add(&image_, [this] { return image_.View(); }));
+    SetHdc(owner_.Add(&image_, [this](PixelAccess) { return image_.View(); }));
 }
 
 MemoryPictureBox::~MemoryPictureBox() { owner_.Remove(hDC()); }

@@ -14,16 +14,20 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace tk::qt {
 
 namespace {
 
-// Both sides of a transfer are 32-bit RGB images made here, so rows are
-// whole pixels. Each retained image owns its data, so bits() never copies.
-PixelView ViewOf(QImage& image)
+// An 8-bit picture's colours, all 256 of them, so that no byte indexes past
+// the end.
+std::vector<std::uint32_t> PaletteOf(const QImage& image)
 {
-    return {reinterpret_cast<std::uint32_t*>(image.bits()), image.width(), image.height(),
-            static_cast<int>(image.bytesPerLine() / 4)};
+    std::vector<std::uint32_t> palette(256, qRgb(0, 0, 0));
+    const QList<QRgb> colours = image.colorTable();
+    std::copy_n(colours.begin(), std::min<qsizetype>(colours.size(), 256), palette.begin());
+    return palette;
 }
 
 std::int16_t ButtonOf(Qt::MouseButton button)
@@ -73,15 +77,13 @@ protected:
 // Picture boxes.
 
 QtPictureBox::QtPictureBox(QtForm& form, ControlId id, const ControlDesign& design, QWidget* parent)
-    : QWidget(parent), PictureBoxBase(design), form_(form), id_(id),
-      image_(design.width, design.height, QImage::Format_RGB32)
+    : QWidget(parent), PictureBoxBase(design), form_(form), id_(id)
 {
     setObjectName(QString::fromStdString(Name()));
     setGeometry(design.left, design.top, design.width, design.height);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(design.tab_stop ? Qt::TabFocus : Qt::NoFocus);
-    image_.fill(ToQColor(design.back_color));
-    SetHdc(form_.Platform().Retain(*this, [this] { return ViewOf(image_); }));
+    SetHdc(form_.Platform().Retain(*this, [this](PixelAccess access) { return View(access); }));
     if (design.picture != ImageId::None)
         SetPicture(LoadPicture(design.picture));
 }
@@ -90,14 +92,55 @@ QtPictureBox::~QtPictureBox() { form_.Platform().Release(hDC()); }
 
 void QtPictureBox::Refresh() { repaint(); }
 
+const QImage& QtPictureBox::Retained() const
+{
+    if (image_.isNull())
+        Blank();
+    return image_;
+}
+
+void QtPictureBox::Blank() const
+{
+    image_ = QImage(Design().width, Design().height, QImage::Format_RGB32);
+    image_.fill(ToQColor(Design().back_color));
+}
+
+// 32-bit rows are whole pixels. The image is the box's own, so bits() does
+// not copy it.
+PixelView QtPictureBox::View(PixelAccess access)
+{
+    Retained();
+    if (image_.format() == QImage::Format_Indexed8) {
+        if (access == PixelAccess::Read)
+            return {nullptr,
+                    image_.width(),
+                    image_.height(),
+                    static_cast<int>(image_.bytesPerLine()),
+                    image_.constBits(),
+                    palette_.data()};
+        image_ = image_.convertToFormat(QImage::Format_RGB32);
+    }
+    return {reinterpret_cast<std::uint32_t*>(image_.bits()), image_.width(), image_.height(),
+            static_cast<int>(image_.bytesPerLine() / 4)};
+}
+
 void QtPictureBox::DrawPicture(const tk::Picture* picture)
 {
-    // Draw into the box's own buffer, which then belongs to nobody else.
-    image_.fill(ToQColor(Design().back_color));
-    if (auto* qt_picture = dynamic_cast<const QtPicture*>(picture)) {
-        QPainter painter(&image_);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(0, 0, qt_picture->Image());
+    const auto* qt_picture = dynamic_cast<const QtPicture*>(picture);
+    QImage drawn = qt_picture ? qt_picture->Image() : QImage();
+    if (drawn.format() == QImage::Format_Indexed8 && drawn.size() == QSize(Design().width, Design().height)) {
+        // A picture that fills the box is kept as it was read, in a quarter
+        // of the memory of 32-bit pixels.
+        palette_ = PaletteOf(drawn);
+        image_ = std::move(drawn);
+    } else {
+        // Drawn into the box's own buffer, which then belongs to nobody else.
+        Blank();
+        if (!drawn.isNull()) {
+            QPainter painter(&image_);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawImage(0, 0, drawn);
+        }
     }
     update();
 }
@@ -122,7 +165,7 @@ void QtPictureBox::Redescribed(const Description& before)
 void QtPictureBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawImage(0, 0, image_);
+    painter.drawImage(0, 0, Retained());
 }
 
 void QtPictureBox::mousePressEvent(QMouseEvent* event)

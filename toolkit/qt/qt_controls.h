@@ -4,11 +4,15 @@
 
 #include "toolkit/combo_box.h"
 #include "toolkit/picture_box.h"
+#include "toolkit/retained_images.h"
 #include "toolkit/timer_base.h"
 
 #include <QComboBox>
 #include <QImage>
 #include <QWidget>
+
+#include <cstdint>
+#include <vector>
 
 class QTimer;
 
@@ -24,7 +28,8 @@ public:
     ~QtPictureBox() override;
 
     void Refresh() override;
-    const QImage& Retained() const { return image_; }
+    // 32-bit, or the 8-bit picture that fills it; made when first needed.
+    const QImage& Retained() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -33,10 +38,13 @@ protected:
 private:
     void DrawPicture(const tk::Picture* picture) override;
     void Redescribed(const Description& before) override;
+    void Blank() const;
+    PixelView View(PixelAccess access);
 
     QtForm& form_;
     ControlId id_;
-    QImage image_;
+    mutable QImage image_;
+    std::vector<std::uint32_t> palette_; // of an 8-bit image
 };
 
 // The combo box's widget, a class of its own for its accessible interface.

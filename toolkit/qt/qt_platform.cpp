@@ -126,7 +126,7 @@ void QtPlatform::DoEvents()
         WaitForFirstPaint(*window);
 }
 
-Hdc QtPlatform::Retain(QtPictureBox& box, std::function<PixelView()> pixels) { return Add(&box, std::move(pixels)); }
+Hdc QtPlatform::Retain(QtPictureBox& box, Pixels pixels) { return Add(&box, std::move(pixels)); }
 
 void QtPlatform::Release(Hdc hdc) { Remove(hdc); }
 

@@ -52,7 +52,7 @@ public:
     QtScreen screen;
 
     // A picture box's retained image, known by its drawing context.
-    Hdc Retain(QtPictureBox& box, std::function<PixelView()> pixels);
+    Hdc Retain(QtPictureBox& box, Pixels pixels);
     void Release(Hdc hdc);
 
 private:

@@ -39,7 +39,7 @@ struct Reading {
     bool offered = false; // offered as content, not hidden
     std::string role{}, name{}, description{}, value{};
     bool checkable = false, checked = false;
-    bool action = false; // an action of its own beyond taking the focus
+    bool action = false;                          // an action of its own beyond taking the focus
     int left = 0, top = 0, width = 0, height = 0; // on the screen
 };
 
@@ -227,9 +227,9 @@ TYPED_TEST_P(ToolkitConformance, BlockTransferCopiesPixelForPixelClippedToBothIm
         SCOPED_TRACE(c.name);
         a.SetPicture(a.Picture());
         b.SetPicture(b.Picture());
-        EXPECT_NE(
-            backend.Gdi().BitBlt(b.hDC(), c.x, c.y, c.width, c.height, a.hDC(), c.src_x, c.src_y, kSourceCopy),
-            0);
+        EXPECT_NE(backend.Gdi().BitBlt(b.hDC(), c.x, c.y, c.width, c.height, a.hDC(), c.src_x, c.src_y,
+                                       kSourceCopy),
+                  0);
         int wrong = 0;
         for (int y = 0; y < b.Height(); ++y)
             for (int x = 0; x < b.Width(); ++x) {
@@ -243,6 +243,18 @@ TYPED_TEST_P(ToolkitConformance, BlockTransferCopiesPixelForPixelClippedToBothIm
         EXPECT_EQ(wrong, 0);
     }
     EXPECT_EQ(snapshot(a), source) << "the source is left as it was";
+    // Into the box that holds the artwork: the rectangle changes, the rest
+    // keeps the artwork.
+    b.SetPicture(b.Picture());
+    EXPECT_NE(backend.Gdi().BitBlt(a.hDC(), 100, 200, 30, 20, b.hDC(), 0, 0, kSourceCopy), 0);
+    int wrong = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x) {
+            const bool copied = x >= 100 && y >= 200 && x < 130 && y < 220;
+            wrong += backend.Pixel(a, x, y) !=
+                (copied ? before.front() : source[static_cast<std::size_t>(y * a.Width() + x)]);
+        }
+    EXPECT_EQ(wrong, 0);
     EXPECT_EQ(backend.Gdi().BitBlt(b.hDC(), 0, 0, 10, 10, 0, 0, 0, kSourceCopy), 0);
     EXPECT_EQ(backend.Gdi().BitBlt(0, 0, 0, 10, 10, a.hDC(), 0, 0, kSourceCopy), 0);
 }
