@@ -58,11 +58,25 @@ PictureRef LoadPicture(ImageId id)
 
 QImage QtPicture::Image() const
 {
-    QImageReader reader(path_, format_);
-    reader.setAutoDetectImageFormat(false);
-    const QImage image = reader.read();
-    ReleaseStoredBytes(path_);
-    return image;
+    std::shared_ptr<const QImage> decoded = shown_.lock();
+    if (!decoded) {
+        QImageReader reader(path_, format_);
+        reader.setAutoDetectImageFormat(false);
+        decoded = std::make_shared<const QImage>(reader.read());
+        ReleaseStoredBytes(path_);
+        if (decoded->isNull())
+            return {};
+        shown_ = decoded;
+    }
+    // A view of the decoded pixels that keeps them while it, or a copy of
+    // it, lives; a change to it changes a copy of its own.
+    const QImage& pixels = *decoded;
+    QImage view(
+        pixels.constBits(), pixels.width(), pixels.height(), pixels.bytesPerLine(), pixels.format(),
+        [](void* held) { delete static_cast<std::shared_ptr<const QImage>*>(held); },
+        new std::shared_ptr<const QImage>(decoded));
+    view.setColorTable(pixels.colorTable());
+    return view;
 }
 
 } // namespace tk::qt

@@ -8,10 +8,13 @@
 #include <QSize>
 #include <QString>
 
+#include <memory>
+
 namespace tk::qt {
 
-// Decoded each time it is drawn: each box draws it into a 32-bit buffer of
-// its own, and the form keeps its background, so no other copy is held.
+// Decoded when drawn, and held only by what shows it: the form its
+// background, a box the picture that fills it. Drawn again while still held,
+// it is shared, not decoded a second time.
 class QtPicture final : public tk::Picture {
 public:
     QtPicture(QString path, QByteArray format, QSize size)
@@ -26,6 +29,7 @@ private:
     QString path_;
     QByteArray format_;
     QSize size_;
+    mutable std::weak_ptr<const QImage> shown_;
 };
 
 // Null for None or a resource that is missing.
