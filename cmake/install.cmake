@@ -116,10 +116,10 @@ tarvisk-tunes makes libraries at a concert pitch from 415 to 466 Hz and sets
 in any tuning.")
 # The libraries linked, found by dpkg-shlibdeps; Qt's X11 and Wayland
 # platform plugins are only recommended by Qt itself, but the window needs them.
-# The program opens OpenAL Soft and libsndfile at run time, which dpkg-shlibdeps
-# cannot see.
+# The program opens libpulse, ALSA, libsndfile and libsamplerate at run time,
+# which dpkg-shlibdeps cannot see.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libopenal1, libsndfile1")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libpulse0, libasound2, libsndfile1, libsamplerate0")
 # The shipped library is made already; tarvisk-tunes needs the recordings
 # only to make another, and says so without them.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fluid-soundfont-gm")

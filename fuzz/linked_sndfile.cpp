@@ -1,10 +1,10 @@
 // The decoder opens libsndfile at run time; a fuzz target takes the
 // instrumented one it links instead.
 
-#include "toolkit/openal/sndfile_library.h"
+#include "toolkit/linux_sound/sndfile_library.h"
 
-namespace tk::openal {
+namespace tk::linux_sound {
 
 const SndfileLibrary* LoadSndfile() { return &LinkedSndfile(); }
 
-} // namespace tk::openal
+} // namespace tk::linux_sound

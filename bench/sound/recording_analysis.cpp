@@ -92,21 +92,42 @@ std::size_t QuietFrom(const std::vector<float>& stereo, std::size_t from, std::s
     return to;
 }
 
-// Runs of at least 1 ms where both channels are silent, in [from, to).
-int Gaps(const std::vector<float>& stereo, std::size_t from, std::size_t to, int rate)
+// The runs of at least 1 ms in [from, to) where both channels are silent:
+// inside a sounding note, dropouts.
+std::vector<std::pair<std::size_t, std::size_t>> Gaps(const std::vector<float>& stereo, std::size_t from,
+                                                      std::size_t to, int rate)
 {
     const auto least = static_cast<std::size_t>(0.001 * rate);
-    int gaps = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> gaps;
     std::size_t quiet = 0;
     for (std::size_t i = from; i < to && 2 * i + 1 < stereo.size(); ++i) {
-        quiet = std::fabs(stereo[2 * i]) < 1e-4f && std::fabs(stereo[2 * i + 1]) < 1e-4f ? quiet + 1 : 0;
-        if (quiet == least) {
-            ++gaps;
-            if (std::getenv("TARVISK_BENCH_VERBOSE") != nullptr)
-                std::printf("gap at %.3f s\n", static_cast<double>(i + 1 - least) / rate);
-        }
+        const bool silent = std::fabs(stereo[2 * i]) < 1e-4f && std::fabs(stereo[2 * i + 1]) < 1e-4f;
+        quiet = silent ? quiet + 1 : 0;
+        if (quiet == least)
+            gaps.emplace_back(i + 1 - least, i + 1);
+        else if (quiet > least)
+            gaps.back().second = i + 1;
     }
+    if (std::getenv("TARVISK_BENCH_VERBOSE") != nullptr)
+        for (auto [begin, end] : gaps)
+            std::printf("gap at %.3f s\n", static_cast<double>(begin) / rate);
     return gaps;
+}
+
+// The stretches of [from, to) that no gap interrupts, of `least` frames or more.
+std::vector<std::pair<std::size_t, std::size_t>> WithoutGaps(const std::vector<float>& stereo, std::size_t from,
+                                                             std::size_t to, int rate, std::size_t least)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> stretches;
+    std::size_t begin = from;
+    auto gaps = Gaps(stereo, from, to, rate);
+    gaps.emplace_back(to, to);
+    for (auto [gap_begin, gap_end] : gaps) {
+        if (gap_begin >= begin + least)
+            stretches.emplace_back(begin, gap_begin);
+        begin = gap_end;
+    }
+    return stretches;
 }
 
 double Median(std::vector<double> v)
@@ -157,6 +178,8 @@ int main(int argc, char** argv)
     std::map<std::string, tarvisk::tunes::WavData> files;
     std::size_t first_tone = 0; // where the presses for latency and steps begin
     int dropouts = 0;
+    int transitions_with_dropouts = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> dropout_gaps;
     double sounding_s = 0.0;
     for (std::size_t n = 0; n < events.size(); ++n) {
         const Event& e = events[n];
@@ -170,7 +193,14 @@ int main(int argc, char** argv)
             files[e.path] = std::move(*wav);
         }
         const auto& wav = files[e.path];
-        const auto pattern = Resampled(wav.mono, wav.rate, rate, static_cast<std::size_t>(0.04 * rate));
+        // The file from 10 ms on: where a sound replaces another, its first
+        // milliseconds blend with the old one's fade and would match worse
+        // than the same tone a period later.
+        const auto skip = static_cast<std::size_t>(0.01 * rate);
+        const auto pattern = Resampled(
+            std::vector<float>(wav.mono.begin() + std::min(wav.mono.size(), static_cast<std::size_t>(0.01 * wav.rate)),
+                               wav.mono.end()),
+            wav.rate, rate, static_cast<std::size_t>(0.04 * rate));
         const double click_s = static_cast<double>(e.click_ns - origin_ns) / 1e9;
         if (click_s < 0.0)
             continue;
@@ -186,10 +216,13 @@ int main(int argc, char** argv)
             }
         } else {
             double score = 0.0;
-            start = FindStart(left, click, window_end, pattern, score);
+            start = FindStart(left, click + skip, window_end + skip, pattern, score) - skip;
             if (score < 0.9) {
-                std::printf("%-5s press at %.3f s: file not found in the recording (best match %.2f)\n",
-                            e.kind.c_str(), click_s, score);
+                // A dropout where the note starts hides it: the server's or
+                // the machine's doing, counted among the dropouts.
+                const bool dropped = !Gaps(stereo, click, window_end + pattern.size(), rate).empty();
+                std::printf("%-5s press at %.3f s: %s (best match %.2f)\n", e.kind.c_str(), click_s,
+                            dropped ? "a dropout where it starts" : "file not found in the recording", score);
                 continue;
             }
         }
@@ -208,7 +241,10 @@ int main(int argc, char** argv)
                                             static_cast<double>(events[n + 1].click_ns - origin_ns) / 1e9 * rate));
             until = std::min(until, frames);
             if (until > start + 2 * margin) {
-                dropouts += Gaps(stereo, start + margin, until - margin, rate);
+                for (const auto& gap : Gaps(stereo, start + margin, until - margin, rate)) {
+                    ++dropouts;
+                    dropout_gaps.push_back(gap);
+                }
                 sounding_s += static_cast<double>(until - start - 2 * margin) / rate;
             }
         }
@@ -216,29 +252,50 @@ int main(int argc, char** argv)
         if (e.kind != "idle" && e.kind != "pitch") {
             // Where the old sound ends and the new one begins; from a little
             // before the press, since its time in the recording is only known
-            // to the sink's buffering.
+            // to the sink's buffering. A dropout there is the server's or the
+            // machine's, not a click of the transition: its edges are skipped.
             const std::size_t from = click > static_cast<std::size_t>(0.05 * rate)
                 ? click - static_cast<std::size_t>(0.05 * rate)
                 : 1;
             transitions.emplace_back(from, start + 3);
+            const auto gaps = Gaps(stereo, from, start, rate);
+            transitions_with_dropouts += gaps.empty() ? 0 : 1;
+            const auto at_gap = [&](std::size_t i) {
+                return std::any_of(gaps.begin(), gaps.end(),
+                                   [&](auto gap) { return i + 1 >= gap.first && i <= gap.second; });
+            };
             for (std::size_t i = from; i < start + 3 && i < frames; ++i)
-                for (int c = 0; c < 2; ++c)
-                    transition_step = std::max<double>(transition_step,
-                                                       std::fabs(stereo[2 * i + c] - stereo[2 * i - 2 + c]));
+                if (!at_gap(i))
+                    for (int c = 0; c < 2; ++c)
+                        transition_step = std::max<double>(
+                            transition_step, std::fabs(stereo[2 * i + c] - stereo[2 * i - 2 + c]));
         }
         if (e.kind == "pitch") {
+            // Over the note's two seconds from 0.3 s on, stretch by stretch
+            // between dropouts, each against the same stretch of the file.
             const auto from = start + static_cast<std::size_t>(0.3 * rate);
-            const auto count = static_cast<std::size_t>(2.0 * rate);
-            if (from + count > frames)
+            const auto to = from + static_cast<std::size_t>(2.0 * rate);
+            if (to > frames)
                 continue;
-            const auto played = tarvisk::tunes::MeasurePitch(std::span(left).subspan(from, count), rate);
-            const auto own = tarvisk::tunes::MeasurePitch(
-                std::span(wav.mono).subspan(static_cast<std::size_t>(0.3 * wav.rate),
-                                            static_cast<std::size_t>(2.0 * wav.rate)),
-                wav.rate);
-            if (played && own)
-                std::printf("pitch %s: file %.4f Hz, played %.4f Hz, %+.4f cent\n", e.path.c_str(), *own,
-                            *played, 1200.0 * std::log2(*played / *own));
+            double weighted = 0.0, seconds = 0.0;
+            for (auto [begin, end] : WithoutGaps(stereo, from, to, rate, static_cast<std::size_t>(0.25 * rate))) {
+                const double offset = static_cast<double>(begin - start) / rate;
+                const double length = static_cast<double>(end - begin) / rate;
+                const auto played = tarvisk::tunes::MeasurePitch(std::span(left).subspan(begin, end - begin), rate);
+                const auto own = tarvisk::tunes::MeasurePitch(
+                    std::span(wav.mono).subspan(static_cast<std::size_t>(offset * wav.rate),
+                                                static_cast<std::size_t>(length * wav.rate)),
+                    wav.rate);
+                if (played && own) {
+                    weighted += length * 1200.0 * std::log2(*played / *own);
+                    seconds += length;
+                }
+            }
+            if (seconds > 0.0)
+                std::printf("pitch %s: played against the file over %.2f s, %+.4f cent\n", e.path.c_str(),
+                            seconds, weighted / seconds);
+            else
+                std::printf("pitch %s: no stretch without a dropout to measure\n", e.path.c_str());
         }
     }
 
@@ -251,6 +308,10 @@ int main(int argc, char** argv)
     for (auto [from, to] : transitions)
         for (std::size_t i = from; i < to && i < frames; ++i)
             excluded[i] = true;
+    // Nor the edges of a dropout: the step there is the gap's.
+    for (auto [from, to] : dropout_gaps)
+        for (std::size_t i = from; i <= to && i < frames; ++i)
+            excluded[i] = true;
     for (std::size_t i = std::max<std::size_t>(first_tone, 1); i < frames; ++i)
         if (!excluded[i])
             for (int c = 0; c < 2; ++c)
@@ -259,8 +320,9 @@ int main(int argc, char** argv)
     for (const auto& [kind, values] : latency_ms)
         std::printf("latency %-5s (press to sound): median %.1f ms, max %.1f ms, %zu presses\n", kind.c_str(),
                     Median(values), *std::max_element(values.begin(), values.end()), values.size());
-    std::printf("largest step: at transitions %.4f, the tones' own %.4f (full scale 1.0)\n", transition_step,
-                own_step);
+    std::printf("largest step: at transitions %.4f, the tones' own %.4f (full scale 1.0); %d transitions "
+                "with a dropout\n",
+                transition_step, own_step, transitions_with_dropouts);
     std::printf("dropouts: %d gaps of 1 ms or more in %.1f s of sounding notes\n", dropouts, sounding_s);
     return 0;
 }

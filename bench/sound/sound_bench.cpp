@@ -1,38 +1,35 @@
-// How quickly a press is heard, and what an idle output costs.
+// How quickly a press is heard, and what the output costs while it waits.
 //
-// Loopback cases mix in memory, so they show the program's own share of the
-// latency; a real device adds its buffering (12 periods of 256 frames). The
-// idle case uses OpenAL's "null" device unless ALSOFT_DRIVERS says otherwise,
-// since it mixes in a thread of its own just like a real one.
+// The memory cases mix on demand, so they show the program's own share of
+// the latency; a real output adds its buffering (the stream's target length).
+// The CPU case plays through this machine's output: a sound server if one
+// runs, else ALSA's default device.
 
+#include "tests/sound/heard_output.h"
 #include "tools/fixtures/sound_fixtures.h"
-#include "toolkit/openal/openal_sound_output.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <sys/resource.h>
 #include <thread>
 
 namespace {
 
 namespace fs = std::filesystem;
+using tarvisk::sound_test::HeardOutput;
 using tarvisk::sound_test::TempDir;
-using tk::openal::OpenAlSoundOutput;
 
-constexpr int kRate = 44100;
+constexpr int kRate = 48000;
 
 struct Library {
     TempDir dir;
     std::string note;
-    std::string other;
     Library()
     {
+        // At 44.1 kHz, so that the mixer resamples as it does for the default library.
         tarvisk::sound_test::WriteSine(dir.path() / "E.wav", 82.41, 4.0);
-        tarvisk::sound_test::WriteSine(dir.path() / "A.wav", 110.0, 4.0);
         note = dir.ProgramPath("E.wav");
-        other = dir.ProgramPath("A.wav");
     }
     // A new time stamp makes the next play read the file afresh.
     void Touch()
@@ -47,21 +44,20 @@ void BM_PlayCall(benchmark::State& state)
 {
     const bool cached = state.range(0) != 0;
     Library library;
-    auto output = OpenAlSoundOutput::ForLoopback(kRate);
-    output->sndPlaySoundA(library.note, tk::kPlayAsync | tk::kPlayLoop);
-    output->WaitUntilSettled();
+    HeardOutput output(kRate);
+    output.Play(library.note, tk::kPlayAsync | tk::kPlayLoop);
     for (auto _ : state) {
         if (!cached) {
             state.PauseTiming();
             library.Touch();
             state.ResumeTiming();
         }
-        output->sndPlaySoundA(library.note, tk::kPlayAsync | tk::kPlayLoop);
+        output.player().sndPlaySoundA(library.note, tk::kPlayAsync | tk::kPlayLoop);
         state.PauseTiming();
-        output->WaitUntilSettled();
+        output.player().WaitUntilSettled();
         state.ResumeTiming();
     }
-    state.counters["decodes"] = static_cast<double>(output->GetStats().decodes);
+    state.counters["decodes"] = static_cast<double>(output.player().GetStats().decodes);
 }
 // Fixed counts: the untimed settling between calls would otherwise dominate.
 BENCHMARK(BM_PlayCall)->ArgName("cached")->Arg(1)->Iterations(20000)->Unit(benchmark::kMicrosecond);
@@ -73,21 +69,19 @@ void BM_RequestToFirstFrame(benchmark::State& state)
 {
     const bool cached = state.range(0) != 0;
     Library library;
-    auto output = OpenAlSoundOutput::ForLoopback(kRate);
-    output->sndPlaySoundA(library.note, tk::kPlayAsync);
-    output->WaitUntilSettled();
+    HeardOutput output(kRate);
+    output.Play(library.note, tk::kPlayAsync);
     for (auto _ : state) {
         state.PauseTiming();
-        output->sndPlaySoundA(library.dir.ProgramPath("none.wav"), tk::kPlayAsync); // quiet the output
-        output->WaitUntilSettled();
-        output->Render(kRate / 2);
+        output.Play(library.dir.ProgramPath("none.wav"), tk::kPlayAsync | tk::kPlayNoDefault); // quiet
+        output.Render(kRate / 10);
         if (!cached)
             library.Touch();
         state.ResumeTiming();
 
-        output->sndPlaySoundA(library.note, tk::kPlayAsync | tk::kPlayLoop);
+        output.player().sndPlaySoundA(library.note, tk::kPlayAsync | tk::kPlayLoop);
         for (;;) {
-            const auto slice = output->Render(64);
+            const auto slice = output.Render(64);
             bool sounding = false;
             for (std::size_t i = 2; i < slice.size(); i += 2)
                 sounding = sounding || slice[i] != 0.0f; // a sine starts at zero
@@ -107,44 +101,33 @@ double CpuSeconds()
         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Process CPU over one second of wall time, as a share of one core.
-double CpuShareOverOneSecond()
+// Process CPU over `seconds` of wall time, as a share of one core, in percent.
+double CpuPercentOver(double seconds)
 {
     const double before = CpuSeconds();
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    return CpuSeconds() - before;
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    return 100.0 * (CpuSeconds() - before) / seconds;
 }
 
-// Nothing sounding (device paused) against a loop sounding (device running).
-void BM_IdleCpu(benchmark::State& state)
+// A loop sounding, the output ready after it, and the output at rest.
+void BM_OutputCpu(benchmark::State& state)
 {
     Library library;
-    OpenAlSoundOutput output;
-    output.sndPlaySoundA(library.dir.ProgramPath("none.wav"), tk::kPlayAsync);
-    output.WaitUntilSettled();
-    for (int i = 0; i < 40 && !output.GetStats().device_paused; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    tk::linux_sound::Player player;
     for (auto _ : state) {
-        state.counters["device_open"] = output.GetStats().device_open ? 1 : 0;
-        state.counters["paused"] = output.GetStats().device_paused ? 1 : 0;
-        state.counters["period_frames"] = output.GetStats().period_frames;
-        state.counters["idle_cpu_pct"] = 100.0 * CpuShareOverOneSecond();
-        output.sndPlaySoundA(library.note, tk::kPlayAsync | tk::kPlayLoop);
-        output.WaitUntilSettled();
-        state.counters["looping_cpu_pct"] = 100.0 * CpuShareOverOneSecond();
+        player.sndPlaySoundA(library.note, tk::kPlayAsync | tk::kPlayLoop);
+        player.WaitUntilSettled();
+        state.counters["output_open"] = player.GetStats().open ? 1 : 0;
+        state.counters["looping_cpu_pct"] = CpuPercentOver(2.0);
+        player.sndPlaySoundA(library.dir.ProgramPath("none.wav"), tk::kPlayAsync | tk::kPlayNoDefault);
+        player.WaitUntilSettled();
+        state.counters["ready_cpu_pct"] = CpuPercentOver(2.0);
+        std::this_thread::sleep_for(std::chrono::duration<double>(tk::linux_sound::kStayReadySeconds - 1.0));
+        state.counters["resting_cpu_pct"] = CpuPercentOver(2.0);
     }
 }
-BENCHMARK(BM_IdleCpu)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_OutputCpu)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    setenv("ALSOFT_DRIVERS", "null", 0);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

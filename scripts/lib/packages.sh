@@ -5,7 +5,7 @@ TARVISK_PACKAGES=(
   cmake make g++ pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev libfontconfig-dev fonts-dejavu-core
-  libopenal-dev libopenal1 libsndfile1-dev libpulse-dev
+  libsndfile1-dev libpulse-dev libasound2-dev
   libfluidsynth-dev fluid-soundfont-gm libsamplerate0-dev
   libxcb1-dev libx11-dev libxdamage-dev xvfb xauth xdotool x11-utils imagemagick openbox
   desktop-file-utils appstream dpkg-dev strace lintian

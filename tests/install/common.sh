@@ -30,7 +30,7 @@ start_installed() {
   rm -f "$work/trace.txt" "$work/out.txt"
   (cd "$work/elsewhere" &&
    exec env XDG_RUNTIME_DIR="$work/run" DBUS_SESSION_BUS_ADDRESS="unix:path=$work/run/no-bus" \
-     ALSOFT_DRIVERS=null QT_QPA_PLATFORM=xcb \
+     QT_QPA_PLATFORM=xcb \
      strace -f -qq -e trace=openat -o "$work/trace.txt" "$1") >"$work/out.txt" 2>&1 &
   app=$!
   window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvisk$' 2>/dev/null | head -n 1)

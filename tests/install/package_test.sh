@@ -29,7 +29,7 @@ check "package version" test "$(field Version)" = "$version"
 check "section sound" test "$(field Section)" = sound
 check "maintainer given" test -n "$(field Maintainer)"
 check "description given" bash -c '[ "$(dpkg-deb -f "$1" Description | wc -l)" -ge 2 ]' _ "$deb"
-for library in libqt6widgets6 libopenal1 libsndfile1 qt6-qpa-plugins libc6; do
+for library in libqt6widgets6 libpulse0 libasound2 libsndfile1 libsamplerate0 qt6-qpa-plugins libc6; do
   check "depends on $library" depends_on "$library"
 done
 

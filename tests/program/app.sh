@@ -9,7 +9,7 @@ check() { # name, then a command that must succeed
   else failed=$((failed + 1)); echo "FAIL $name"; fi
 }
 
-# Environment settings for the program, such as ALSOFT_DRIVERS=null, then
+# Environment settings for the program, such as PULSE_PROP=..., then
 # after "--" its command-line arguments.
 start_app() {
   local settings=()

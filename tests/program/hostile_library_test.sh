@@ -50,7 +50,7 @@ rss() { awk -v key="$1:" '$1 == key {print $2}' "/proc/$program/status"; } # kB
 alive() { kill -0 "$program" 2>/dev/null; }
 started=$(date +%s%N)
 # No session bus: Qt would start one, and strace would wait for it.
-XDG_RUNTIME_DIR="$work/run" ALSOFT_DRIVERS=null DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus" \
+XDG_RUNTIME_DIR="$work/run" DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-bus" \
   strace -f -qq -e trace=openat -o "$work/trace.txt" "$work/prog/tarvisk" >"$work/out.txt" 2>&1 &
 app=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvisk$' 2>/dev/null | head -n 1)

@@ -41,7 +41,7 @@ mkdir -p "$work/prog" "$work/run"
 chmod 700 "$work/run"
 cp "$build/tarvisk" "$work/prog/"
 cp -r "$build/Tunes" "$work/prog/Tunes"
-XDG_RUNTIME_DIR="$work/run" ALSOFT_DRIVERS=null \
+XDG_RUNTIME_DIR="$work/run" \
   strace -f -qq -e trace=openat -o "$work/trace.txt" "$work/prog/tarvisk" >"$work/out.txt" 2>&1 &
 app=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvisk$' | head -n 1)

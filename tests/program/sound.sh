@@ -11,9 +11,10 @@ press() { # string index, kind of press, file it should bring
   xdotool click 1
 }
 
-# Each string of the first set in turn, long enough to measure its pitch.
-pitch_presses() {
-  local set_dir=$work/prog/Tunes/Acoustic i
+# Each string of a set (by default the first, chosen at start) in turn,
+# long enough to measure its pitch.
+pitch_presses() { # set folder name
+  local set_dir=$work/prog/Tunes/${1:-Acoustic} i
   for i in 0 1 2 3 4 5; do
     press "$i" pitch "$set_dir/${note_files[$i]}"; sleep 2.6
     press "$i" stop "$work/prog/Tunes/reset.wav"; sleep 1.2

@@ -1,14 +1,11 @@
 // The decoded-sound cache: bounded in bytes, least recently used out first,
-// never the sound that is playing, and a changed file never served stale.
+// and a changed file never served stale.
 
-#include "toolkit/openal/sound_cache.h"
+#include "toolkit/linux_sound/sound_cache.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <vector>
-
-namespace tk::openal {
+namespace tk::linux_sound {
 namespace {
 
 FileStamp Stamp(const std::string& path, std::int64_t mtime = 1)
@@ -20,77 +17,42 @@ FileStamp Stamp(const std::string& path, std::int64_t mtime = 1)
     return stamp;
 }
 
-class SoundCacheTest : public ::testing::Test {
-protected:
-    bool Released(std::uint32_t handle) const
-    {
-        return std::find(released_.begin(), released_.end(), handle) != released_.end();
-    }
-
-    std::vector<std::uint32_t> released_;
-    SoundCache cache_{300, [this](std::uint32_t handle) { released_.push_back(handle); }};
-};
-
-TEST_F(SoundCacheTest, OverBudgetTheLeastRecentlyUsedGoFirst)
+// A sound of `bytes` bytes.
+std::shared_ptr<const Pcm> Sound(std::size_t bytes)
 {
-    cache_.Insert(Stamp("a"), {1, 100, 1.0}, 0);
-    cache_.Insert(Stamp("b"), {2, 100, 1.0}, 0);
-    cache_.Insert(Stamp("c"), {3, 100, 1.0}, 0);
-    ASSERT_TRUE(cache_.Find(Stamp("a"))); // a is now the latest use
-    cache_.Insert(Stamp("d"), {4, 100, 1.0}, 0);
-    cache_.Trim(4);
-    EXPECT_EQ(released_, std::vector<std::uint32_t>{2});
-    EXPECT_FALSE(cache_.Find(Stamp("b")));
-    EXPECT_TRUE(cache_.Find(Stamp("a")));
-    EXPECT_EQ(cache_.Bytes(), 300u);
+    return std::make_shared<const Pcm>(Pcm{44100, 1, std::vector<std::int16_t>(bytes / 2)});
 }
 
-TEST_F(SoundCacheTest, ThePlayingSoundStaysEvenWhenItAloneExceedsTheBudget)
+TEST(SoundCache, OverBudgetTheLeastRecentlyUsedGoFirstButNeverTheNewest)
 {
-    cache_.Insert(Stamp("small"), {1, 100, 1.0}, 0);
-    cache_.Insert(Stamp("huge"), {2, 1000, 9.0}, 0);
-    cache_.Trim(2);
-    EXPECT_EQ(released_, std::vector<std::uint32_t>{1});
-    EXPECT_TRUE(cache_.Find(Stamp("huge")));
-    // Once something else plays it goes.
-    cache_.Trim(0);
-    EXPECT_TRUE(Released(2));
-    EXPECT_EQ(cache_.Bytes(), 0u);
+    SoundCache cache(300);
+    cache.Insert(Stamp("a"), Sound(100));
+    cache.Insert(Stamp("b"), Sound(100));
+    cache.Insert(Stamp("c"), Sound(100));
+    ASSERT_NE(cache.Find(Stamp("a")), nullptr); // a is now the latest used
+    cache.Insert(Stamp("d"), Sound(100));
+    EXPECT_EQ(cache.Find(Stamp("b")), nullptr);
+    EXPECT_NE(cache.Find(Stamp("a")), nullptr);
+    EXPECT_EQ(cache.Bytes(), 300u);
+
+    const auto big = Sound(1000);
+    cache.Insert(Stamp("big"), big);
+    EXPECT_EQ(cache.Find(Stamp("big")), big);
+    EXPECT_EQ(cache.Bytes(), 1000u);
 }
 
-TEST_F(SoundCacheTest, ChangedFileMissesAndReplacesItsOlderVersion)
+TEST(SoundCache, ChangedFileMissesAndReplacesItsOlderVersion)
 {
-    cache_.Insert(Stamp("G.wav", 1), {1, 100, 1.0}, 0);
-    EXPECT_FALSE(cache_.Find(Stamp("G.wav", 2)));
-    FileStamp other_size = Stamp("G.wav", 1);
-    other_size.size = 999;
-    EXPECT_FALSE(cache_.Find(other_size));
-
-    cache_.Insert(Stamp("G.wav", 2), {2, 100, 1.0}, 0);
-    EXPECT_TRUE(Released(1));
-    EXPECT_EQ(cache_.Find(Stamp("G.wav", 2))->handle, 2u);
-    EXPECT_EQ(cache_.Bytes(), 100u);
-}
-
-TEST_F(SoundCacheTest, OlderVersionThatStillPlaysIsKeptUntilTrimmed)
-{
-    cache_.Insert(Stamp("G.wav", 1), {1, 100, 1.0}, 0);
-    cache_.Insert(Stamp("G.wav", 2), {2, 100, 1.0}, 1);
-    EXPECT_FALSE(Released(1));
-    cache_.Insert(Stamp("x"), {3, 200, 1.0}, 0);
-    cache_.Trim(3);
-    EXPECT_TRUE(Released(1));
-}
-
-TEST_F(SoundCacheTest, ClearReleasesEverything)
-{
-    cache_.Insert(Stamp("a"), {1, 10, 1.0}, 0);
-    cache_.Insert(Stamp("b"), {2, 10, 1.0}, 0);
-    cache_.Clear();
-    std::sort(released_.begin(), released_.end());
-    EXPECT_EQ(released_, (std::vector<std::uint32_t>{1, 2}));
-    EXPECT_EQ(cache_.Bytes(), 0u);
+    SoundCache cache(300);
+    const auto old_version = Sound(100);
+    cache.Insert(Stamp("a", 1), old_version);
+    EXPECT_EQ(cache.Find(Stamp("a", 2)), nullptr);
+    cache.Insert(Stamp("a", 2), Sound(100));
+    EXPECT_EQ(cache.Find(Stamp("a", 1)), nullptr);
+    EXPECT_NE(cache.Find(Stamp("a", 2)), nullptr);
+    EXPECT_EQ(cache.Bytes(), 100u);
+    EXPECT_EQ(old_version.use_count(), 1) << "only whoever still plays it holds the old version";
 }
 
 } // namespace
-} // namespace tk::openal
+} // namespace tk::linux_sound

@@ -1,11 +1,12 @@
-// The whole tuner heard: real mouse events on the real Qt window, real
-// OpenAL output rendered through the loopback device. The pitch of what
+// The whole tuner heard: real mouse events on the real Qt window, the real
+// sound output rendered into memory. The pitch of what
 // sounds tells which string and which set is playing.
 
 #include "qt_fixture.h"
 
 #include "tools/fixtures/sound_fixtures.h"
-#include "toolkit/openal/openal_sound_output.h"
+#include "tests/sound/heard_output.h"
+#include "toolkit/linux_sound/mixer.h"
 #include "tools/tunes/pitch.h"
 #include "window/tuner_form.h"
 
@@ -30,11 +31,9 @@ class TunerHeard : public QtWindowTest {
 protected:
     void SetUp() override
     {
-        output_ = tk::openal::OpenAlSoundOutput::ForLoopback(kRate);
-        if (!output_)
-            GTEST_SKIP() << "OpenAL has no loopback device here";
-        sound_.output = output_.get();
+        sound_.output = &output_.player();
     }
+    void TearDown() override { sound_.output = nullptr; }
 
     // Two sets of pure tones, the second a fifth above the first, so a pitch
     // names both the string and the set.
@@ -65,9 +64,8 @@ protected:
     // What sounds over the next stretch of time.
     std::vector<float> Hear(double seconds)
     {
-        output_->WaitUntilSettled();
         const auto frames = static_cast<std::size_t>(seconds * kRate);
-        return sound_test::Left(output_->Render(frames), 0, frames);
+        return sound_test::Left(output_.Render(frames), 0, frames);
     }
     double PitchOver(double seconds)
     {
@@ -84,13 +82,14 @@ protected:
     // The reset sound is a short burst: its zero crossings give its pitch.
     void ExpectReset(const std::string& what)
     {
-        Hear(256.0 / kRate); // every sound starts on a silent lead of one mixing period
-        auto heard = Hear(0.1);
+        Hear(tk::linux_sound::kFadeSeconds); // the crossfade with what sounded
+        auto heard = Hear(0.09); // within the burst
         int crossings = 0;
         for (std::size_t n = 1; n < heard.size(); ++n)
             crossings += (heard[n - 1] < 0) != (heard[n] < 0);
-        EXPECT_NEAR(crossings / 2.0 / 0.1, kResetHz, 20.0) << what;
+        EXPECT_NEAR(crossings / 2.0 / 0.09, kResetHz, 20.0) << what;
         EXPECT_GT(sound_test::Rms(heard), 0.1) << what;
+        Hear(0.01); // the rest of it
     }
     bool Silent(double seconds)
     {
@@ -117,7 +116,7 @@ protected:
     }
     void SkipTheChord() { Hear(0.3); }
 
-    std::unique_ptr<tk::openal::OpenAlSoundOutput> output_;
+    sound_test::HeardOutput output_{kRate};
 };
 
 TEST_F(TunerHeard, EachStringRepeatsItsNoteInLoopModeAndStopsOnTheSecondPress)

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -47,7 +48,11 @@ protected:
     pid_t Start()
     {
         std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + runtime_.string(),
-                                        "ALSOFT_DRIVERS=null", "HOME=" + runtime_.string()};
+                                        "HOME=" + runtime_.string()};
+        // The tests' silent sound output.
+        for (const char* name : {"PULSE_SERVER", "ALSA_CONFIG_PATH"})
+            if (const char* value = std::getenv(name))
+                env.push_back(std::string(name) + "=" + value);
         std::vector<char*> envp;
         for (auto& e : env)
             envp.push_back(e.data());

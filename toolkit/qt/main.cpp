@@ -1,16 +1,15 @@
-// The Linux program: Qt windows, OpenAL sound, and the program's own Main.
+// The Linux program: Qt windows, the Linux sound output, and the program's own Main.
 
 #include "startup/app_modul.h"
-#include "toolkit/openal/sound_service.h"
+#include "toolkit/linux_sound/player.h"
 #include "toolkit/qt/qt_platform.h"
 
 // Any arguments are ignored.
 int main(int argc, char** argv)
 {
     tk::qt::PrepareEnvironment();
-    tk::openal::SoundService::PrepareProcess();
     tk::qt::QtPlatform qt(argc > 0 ? argv[0] : nullptr, TARVISK_APP_ID);
-    tk::openal::SoundService sound;
+    tk::linux_sound::Player sound;
     tk::Platform platform{qt, qt.screen, qt, sound, qt};
     tarvisk::Program program(platform);
     tarvisk::Main(program);

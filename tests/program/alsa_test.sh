@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The real program where no sound server runs: it plays through ALSA's
+# default device, which a private configuration routes to a file, and a
+# press writes its note there.
+# Usage: alsa_test.sh BUILD_DIR SOURCE_DIR
+set -uo pipefail
+build=$1
+source_dir=$2
+source "$source_dir/scripts/lib/xvfb.sh"
+source "$source_dir/tests/program/app.sh"
+
+work=$(mktemp -d)
+cleanup() { stop_app; stop_xvfb; rm -rf "$work"; }
+start_xvfb wm || exit 1
+trap cleanup EXIT
+mkdir -p "$work/prog/Tunes"
+cp "$build/tarvisk" "$work/prog/"
+cp -r "$build/Tunes/Sine" "$build/Tunes/reset.wav" "$work/prog/Tunes/"
+# What reaches the device, as the program writes it: 16-bit stereo at 48 kHz.
+cat >"$work/asound.conf" <<EOF
+pcm.!default { type file slave.pcm { type null } file "$work/device.raw" format "raw" }
+EOF
+
+# The pitch of the last note the device was given, from its last half second.
+last_note_is() { # Hz
+  python3 - "$work/device.raw" "$1" <<'PY'
+import array, sys
+samples = array.array("h")
+samples.frombytes(open(sys.argv[1], "rb").read())
+left = samples[0::2]
+loud = [i for i, v in enumerate(left) if abs(v) > 1000]
+if not loud:
+    print("  the device was given silence only")
+    sys.exit(1)
+part = left[max(0, loud[-1] - 24000):loud[-1]]
+hz = sum((a < 0) != (b < 0) for a, b in zip(part, part[1:])) / 2 / (len(part) / 48000)
+print(f"  the device's last note: {hz:.1f} Hz")
+sys.exit(0 if abs(hz - float(sys.argv[2])) < 2 else 1)
+PY
+}
+
+start_app ALSA_CONFIG_PATH="$work/asound.conf" || exit 1
+click 319 424 # loop mode off: single shots
+sleep 1
+click "${string_x[4]}" "${string_y[4]}" # the A string of the only set, a pure tone
+sleep 2
+check "a press writes its note to ALSA's default device" last_note_is 110
+check "the program still runs" kill -0 "$app"
+check "nothing printed" test ! -s "$work/out.txt"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

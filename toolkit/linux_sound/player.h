@@ -1,0 +1,94 @@
+#pragma once
+// sndPlaySoundA on Linux. A request returns at once; a worker thread of the
+// player's own, started by the first request, reads the file (libsndfile,
+// behind the guard), keeps what it decoded for quick replay and hands it to
+// the mixer of the best output it can open: the desktop's sound server, else
+// ALSA's default device (sink.h).
+// - The latest request wins over any still waiting or being decoded, and
+//   what sounds gives way at once, whatever the new request brings.
+// - A missing or unplayable file sounds a short alert instead, unless the
+//   request asks for no default sound.
+// - A server that goes away is looked for again at the next request, and a
+//   better output than the one in use is tried at every request, so a server
+//   that starts after the program is used from then on.
+// - With no output at all the program runs silent; one stderr line says so.
+
+#include "toolkit/linux_sound/sink.h"
+#include "toolkit/linux_sound/sound_cache.h"
+#include "toolkit/platform.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tk::linux_sound {
+
+// How long an output stays ready after the last sound before it rests: a
+// tuning session is a run of presses a second or two apart.
+inline constexpr double kStayReadySeconds = 15.0;
+
+class Player final : public SoundOutput {
+public:
+    // The outputs to try, best first; by default this machine's (sink.h).
+    explicit Player(std::vector<SinkOpener> outputs = {});
+    ~Player() override;
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
+
+    // Always reports success: failures are not the caller's concern.
+    int sndPlaySoundA(const std::string& path, unsigned flags) override;
+
+    // Until every request made so far has reached the output or been dropped.
+    void WaitUntilSettled();
+
+    struct Stats {
+        bool open = false;           // an output is open
+        std::uint64_t opens = 0;     // outputs opened, the first included
+        std::uint64_t decodes = 0;   // files read and decoded
+        std::uint64_t fallbacks = 0; // alerts sounded for unplayable files
+        std::size_t cached_bytes = 0;
+    };
+    Stats GetStats() const;
+
+private:
+    struct Request {
+        std::string path;
+        bool loop = false;
+        bool alert = true;
+        std::uint64_t generation = 0;
+    };
+
+    void Run();
+    void Handle(const Request& request);
+    void EnsureOutput();
+    // The request's sound; nullptr when the file cannot be played, nothing
+    // when a newer request made it moot.
+    std::optional<std::shared_ptr<const Pcm>> Read(const Request& request);
+
+    const std::vector<SinkOpener> outputs_;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable settled_;
+    std::optional<Request> pending_;
+    std::uint64_t handled_ = 0;
+    std::atomic<std::uint64_t> posted_{0};
+    std::atomic<bool> quit_{false};
+    mutable std::mutex stats_mutex_;
+    Stats stats_;
+
+    // The worker's own.
+    std::unique_ptr<Sink> sink_;
+    std::size_t sink_rank_ = 0;
+    SoundCache cache_;
+    std::shared_ptr<const Pcm> alert_;
+
+    std::thread worker_;
+};
+
+} // namespace tk::linux_sound
