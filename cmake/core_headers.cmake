@@ -4,7 +4,7 @@ file(GLOB core_files ${PROJECT_SOURCE_DIR}/startup/*.[ch]* ${PROJECT_SOURCE_DIR}
      ${PROJECT_SOURCE_DIR}/window/*.[ch]*)
 foreach(file ${core_files})
   file(STRINGS ${file} platform_includes
-       REGEX "^#[ \t]*include[ \t]*[<\"](Q[A-Za-z]*|pulse/|alsa/|samplerate|sndfile|windows\\.h|mmsystem|toolkit/(qt|win32|linux_sound|linux|memory)/)")
+       REGEX "^#[ \t]*include[ \t]*[<\"](Q[A-Za-z]*|pulse/|alsa/|samplerate|sndfile|windows\\.h|mmsystem|toolkit/(qt|win32|linux_sound|sndfile|linux|memory)/)")
   if(platform_includes)
     message(FATAL_ERROR "${file} includes a platform header: ${platform_includes}")
   endif()

@@ -1,10 +1,10 @@
 // The decoder opens libsndfile at run time; a fuzz target takes the
 // instrumented one it links instead.
 
-#include "toolkit/linux_sound/sndfile_library.h"
+#include "toolkit/sndfile/sndfile_library.h"
 
-namespace tk::linux_sound {
+namespace tk::sndfile {
 
 const SndfileLibrary* LoadSndfile() { return &LinkedSndfile(); }
 
-} // namespace tk::linux_sound
+} // namespace tk::sndfile

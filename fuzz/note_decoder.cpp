@@ -1,18 +1,18 @@
 // The note decoder as the sound output runs it, with the output's limits:
 // any bytes end in a decode within the limits or in a refusal.
 
-#include "toolkit/linux_sound/wav_decoder.h"
+#include "toolkit/sndfile/wav_decoder.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-using tk::linux_sound::DecodeStatus;
+using tk::sndfile::DecodeStatus;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const tk::linux_sound::DecodeLimits limits;
-    tk::linux_sound::Pcm pcm;
-    const DecodeStatus status = tk::linux_sound::DecodeBytes({data, size}, pcm, limits);
+    const tk::sndfile::DecodeLimits limits;
+    tk::sndfile::Pcm pcm;
+    const DecodeStatus status = tk::sndfile::DecodeBytes({data, size}, pcm, limits);
     if (status == DecodeStatus::Ok) {
         const double seconds = static_cast<double>(pcm.Frames()) / pcm.rate;
         if (pcm.rate < limits.min_rate || pcm.rate > limits.max_rate || pcm.samples.empty() ||

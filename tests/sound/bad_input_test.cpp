@@ -5,7 +5,7 @@
 
 #include "tools/fixtures/sound_fixtures.h"
 #include "tests/sound/heard_output.h"
-#include "toolkit/linux_sound/wav_decoder.h"
+#include "toolkit/sndfile/wav_decoder.h"
 #include "tools/tunes/wav_io.h"
 
 #include <gtest/gtest.h>
@@ -22,10 +22,10 @@ namespace tarvisk::sound_test {
 namespace {
 
 namespace fs = std::filesystem;
-using tk::linux_sound::DecodeFile;
-using tk::linux_sound::DecodeLimits;
-using tk::linux_sound::DecodeStatus;
-using tk::linux_sound::Pcm;
+using tk::sndfile::DecodeFile;
+using tk::sndfile::DecodeLimits;
+using tk::sndfile::DecodeStatus;
+using tk::sndfile::Pcm;
 
 std::vector<char> ReadBytes(const fs::path& path)
 {
@@ -303,7 +303,7 @@ TEST(DecodeFile, BytesInMemoryDecodeAsTheFileDoes)
     Pcm from_file;
     Pcm from_memory;
     ASSERT_EQ(DecodeFile(path.string(), from_file, {}), DecodeStatus::Ok);
-    ASSERT_EQ(tk::linux_sound::DecodeBytes({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()},
+    ASSERT_EQ(tk::sndfile::DecodeBytes({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()},
                                       from_memory),
               DecodeStatus::Ok);
     EXPECT_EQ(from_memory.rate, from_file.rate);

@@ -2,7 +2,7 @@
 // The player heard through a memory output: requests go in as the program
 // makes them, and what it would sound comes out, frame for frame.
 
-#include "toolkit/linux_sound/memory_sink.h"
+#include "tests/sound/memory_sink.h"
 #include "toolkit/linux_sound/player.h"
 
 #include <memory>
@@ -14,7 +14,7 @@ class HeardOutput {
 public:
     explicit HeardOutput(int rate)
         : player_({[this, rate] {
-              auto sink = std::make_unique<tk::linux_sound::MemorySink>(rate);
+              auto sink = std::make_unique<MemorySink>(rate);
               sink_ = sink.get();
               return sink;
           }})
@@ -37,7 +37,7 @@ public:
     }
 
 private:
-    tk::linux_sound::MemorySink* sink_ = nullptr;
+    MemorySink* sink_ = nullptr;
     tk::linux_sound::Player player_;
 };
 

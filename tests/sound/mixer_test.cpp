@@ -13,7 +13,7 @@ namespace tarvisk::sound_test {
 namespace {
 
 using tk::linux_sound::Mixer;
-using tk::linux_sound::Pcm;
+using tk::sndfile::Pcm;
 
 constexpr int kRate = 48000;
 

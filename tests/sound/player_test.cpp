@@ -5,7 +5,6 @@
 
 #include "tests/sound/heard_output.h"
 #include "tools/fixtures/sound_fixtures.h"
-#include "toolkit/linux_sound/fallback_alert.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +16,6 @@ namespace tarvisk::sound_test {
 namespace {
 
 namespace fs = std::filesystem;
-using tk::linux_sound::MemorySink;
 using tk::linux_sound::Player;
 
 constexpr int kRate = 44100;

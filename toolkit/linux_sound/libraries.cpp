@@ -4,14 +4,14 @@ namespace tk::linux_sound {
 
 const SamplerateLibrary* LoadSamplerate()
 {
-    return OpenOnce<SamplerateLibrary>("libsamplerate.so.0", [](void* handle, SamplerateLibrary& table) {
+    return linux_runtime::OpenOnce<SamplerateLibrary>("libsamplerate.so.0", [](void* handle, SamplerateLibrary& table) {
         return true TARVISK_SAMPLERATE(TARVISK_LOOKUP);
     });
 }
 
 const PulseLibrary* LoadPulse()
 {
-    return OpenOnce<PulseLibrary>("libpulse.so.0",
+    return linux_runtime::OpenOnce<PulseLibrary>("libpulse.so.0",
                                   [](void* handle, PulseLibrary& table) { return true TARVISK_PULSE(TARVISK_LOOKUP); });
 }
 
@@ -25,7 +25,7 @@ extern "C" void IgnoreAlsaError(const char*, int, const char*, int, const char*,
 // here, where trying one is the normal way to find none.
 const AlsaLibrary* LoadAlsa()
 {
-    return OpenOnce<AlsaLibrary>("libasound.so.2", [](void* handle, AlsaLibrary& table) {
+    return linux_runtime::OpenOnce<AlsaLibrary>("libasound.so.2", [](void* handle, AlsaLibrary& table) {
         const bool found = true TARVISK_ALSA(TARVISK_LOOKUP);
         if (found)
             table.snd_lib_error_set_handler(&IgnoreAlsaError);

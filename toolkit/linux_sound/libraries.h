@@ -2,7 +2,7 @@
 // What the sound output calls of libsamplerate, libpulse and ALSA, each
 // opened at run time (runtime_library.h).
 
-#include "toolkit/linux_sound/runtime_library.h"
+#include "toolkit/linux/runtime_library.h"
 
 #include <alsa/asoundlib.h>
 #include <pulse/pulseaudio.h>

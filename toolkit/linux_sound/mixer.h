@@ -11,7 +11,7 @@
 // - Once nothing has sounded for a while, Render says so: the output may rest.
 // Play and Render may be called on different threads.
 
-#include "toolkit/linux_sound/wav_decoder.h"
+#include "toolkit/sndfile/wav_decoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +20,8 @@
 #include <vector>
 
 namespace tk::linux_sound {
+
+using sndfile::Pcm;
 
 inline constexpr double kFadeSeconds = 0.005;
 

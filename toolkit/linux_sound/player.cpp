@@ -1,9 +1,11 @@
 #include "toolkit/linux_sound/player.h"
 
 #include "toolkit/linux/native_path.h"
-#include "toolkit/linux_sound/fallback_alert.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <numbers>
 
 namespace tk::linux_sound {
 
@@ -13,15 +15,28 @@ namespace {
 // not kept once something else sounds.
 constexpr std::size_t kCacheBudgetBytes = std::size_t{16} << 20;
 
-void ReportNoOutput()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { std::fputs("tarvisk: no audio output device, sound is off\n", stderr); });
-}
-
 std::vector<SinkOpener> ThisMachine()
 {
     return {[] { return OpenPulseSink(kStayReadySeconds); }, [] { return OpenAlsaSink(kStayReadySeconds); }};
+}
+
+// The alert, mono at `rate`.
+Pcm MakeFallbackAlert(int rate)
+{
+    const auto frames = static_cast<std::size_t>(kFallbackAlertSeconds * rate);
+    const double attack = 0.003 * rate;
+    const double release = 0.02 * rate;
+    Pcm out{rate, 1, std::vector<std::int16_t>(frames)};
+    for (std::size_t i = 0; i < frames; ++i) {
+        const double t = static_cast<double>(i) / rate;
+        const double w = 2.0 * std::numbers::pi * kFallbackAlertHz * t;
+        // Ramps at both ends keep the alert itself free of clicks.
+        const double ramp =
+            std::min({1.0, static_cast<double>(i) / attack, static_cast<double>(frames - i) / release});
+        const double v = (std::sin(w) + 0.3 * std::sin(2.0 * w)) * std::exp(-t / 0.08) * ramp;
+        out.samples[i] = static_cast<std::int16_t>(std::lround(0.35 * 32767.0 * v));
+    }
+    return out;
 }
 
 } // namespace
@@ -44,13 +59,12 @@ Player::~Player()
 
 int Player::sndPlaySoundA(const std::string& path, unsigned flags)
 {
-    // Started here, on the caller's thread, the only one that calls.
+    // Started here, on the one thread that calls.
     if (!worker_.joinable())
         worker_ = std::thread([this] { Run(); });
     {
         std::lock_guard lock(mutex_);
-        pending_ = Request{path, (flags & kPlayLoop) != 0, (flags & kPlayNoDefault) == 0, posted_ + 1};
-        posted_ = pending_->generation;
+        pending_ = Request{path, (flags & kPlayLoop) != 0, (flags & kPlayNoDefault) == 0, ++posted_};
     }
     wake_.notify_one();
     return 1;
@@ -59,12 +73,12 @@ int Player::sndPlaySoundA(const std::string& path, unsigned flags)
 void Player::WaitUntilSettled()
 {
     std::unique_lock lock(mutex_);
-    settled_.wait(lock, [&] { return !pending_ && handled_ == posted_; });
+    settled_.wait(lock, [&] { return handled_ == posted_; });
 }
 
 Player::Stats Player::GetStats() const
 {
-    std::lock_guard lock(stats_mutex_);
+    std::lock_guard lock(mutex_);
     return stats_;
 }
 
@@ -81,8 +95,7 @@ void Player::Run()
         Handle(request);
         lock.lock();
         handled_ = request.generation;
-        if (!pending_)
-            settled_.notify_all();
+        settled_.notify_all();
     }
     lock.unlock();
     sink_.reset();
@@ -94,66 +107,64 @@ void Player::Handle(const Request& request)
     if (sink_)
         sink_->Play(nullptr, false);
     EnsureOutput();
-    if (!sink_)
-        return;
-    const auto sound = Read(request);
+    const auto sound = sink_ ? Read(request) : std::nullopt;
     if (!sound)
         return;
     if (*sound) {
         sink_->Play(*sound, request.loop);
-        return;
-    }
-    if (!request.alert)
-        return;
-    {
-        std::lock_guard lock(stats_mutex_);
+    } else if (request.alert) {
+        if (!alert_)
+            alert_ = std::make_shared<const Pcm>(MakeFallbackAlert(48000));
+        // Once, even in place of a looped file.
+        sink_->Play(alert_, false);
+        std::lock_guard lock(mutex_);
         ++stats_.fallbacks;
     }
-    if (!alert_)
-        alert_ = std::make_shared<const Pcm>(MakeFallbackAlert(48000));
-    // The alert sounds once, even in place of a looped file.
-    sink_->Play(alert_, false);
 }
 
-// A better output than the one in use is tried at every request; a lost
-// one is closed before any other opens, since it may still hold the device.
+// A lost output is closed before any other opens: it may still hold the device.
 void Player::EnsureOutput()
 {
     if (sink_ && !sink_->Healthy())
         sink_.reset();
-    const std::size_t tried = sink_ ? sink_rank_ : outputs_.size();
-    for (std::size_t rank = 0; rank < tried; ++rank) {
+    const std::size_t better = sink_ ? sink_rank_ : outputs_.size();
+    for (std::size_t rank = 0; rank < better; ++rank) {
         if (auto sink = outputs_[rank]()) {
             sink_ = std::move(sink);
             sink_rank_ = rank;
-            std::lock_guard lock(stats_mutex_);
+            std::lock_guard lock(mutex_);
             ++stats_.opens;
             break;
         }
     }
-    if (!sink_)
-        ReportNoOutput();
-    std::lock_guard lock(stats_mutex_);
+    if (!sink_) {
+        static std::once_flag once;
+        std::call_once(once, [] { std::fputs("tarvisk: no audio output device, sound is off\n", stderr); });
+    }
+    std::lock_guard lock(mutex_);
     stats_.open = sink_ != nullptr;
 }
 
 std::optional<std::shared_ptr<const Pcm>> Player::Read(const Request& request)
 {
     const std::string native = linux_paths::ToNative(request.path);
-    if (const auto stamp = StampOf(native))
+    if (const auto stamp = sndfile::StampOf(native))
         if (auto sound = cache_.Find(*stamp))
             return sound;
     Pcm pcm;
     FileStamp stamp;
-    const auto moot = [&] { return posted_ != request.generation || quit_; };
-    const DecodeStatus status = DecodeFile(native, pcm, moot, DecodeLimits{}, &stamp);
-    if (status == DecodeStatus::Cancelled)
+    const auto moot = [&] {
+        std::lock_guard lock(mutex_);
+        return posted_ != request.generation || quit_;
+    };
+    const auto status = sndfile::DecodeFile(native, pcm, moot, {}, &stamp);
+    if (status == sndfile::DecodeStatus::Cancelled)
         return std::nullopt;
-    if (status != DecodeStatus::Ok)
+    if (status != sndfile::DecodeStatus::Ok)
         return nullptr;
     auto sound = std::make_shared<const Pcm>(std::move(pcm));
     cache_.Insert(stamp, sound);
-    std::lock_guard lock(stats_mutex_);
+    std::lock_guard lock(mutex_);
     ++stats_.decodes;
     stats_.cached_bytes = cache_.Bytes();
     return sound;

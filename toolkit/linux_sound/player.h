@@ -1,28 +1,24 @@
 #pragma once
 // sndPlaySoundA on Linux. A request returns at once; a worker thread of the
-// player's own, started by the first request, reads the file (libsndfile,
-// behind the guard), keeps what it decoded for quick replay and hands it to
-// the mixer of the best output it can open: the desktop's sound server, else
-// ALSA's default device (sink.h).
+// player's own, started by the first request, reads the file through the
+// guarded libsndfile, keeps what it decoded for quick replay and hands it to
+// the mixer of the best output it can open (sink.h).
 // - The latest request wins over any still waiting or being decoded, and
 //   what sounds gives way at once, whatever the new request brings.
-// - A missing or unplayable file sounds a short alert instead, unless the
-//   request asks for no default sound.
-// - A server that goes away is looked for again at the next request, and a
-//   better output than the one in use is tried at every request, so a server
-//   that starts after the program is used from then on.
+// - A missing or unplayable file sounds a short alert, unless the request
+//   asks for no default sound.
+// - A lost output is opened anew at the next request, and a better output
+//   than the one in use is tried at every request, so a sound server that
+//   starts after the program is used from then on.
 // - With no output at all the program runs silent; one stderr line says so.
 
 #include "toolkit/linux_sound/sink.h"
 #include "toolkit/linux_sound/sound_cache.h"
 #include "toolkit/platform.h"
 
-#include <atomic>
 #include <condition_variable>
-#include <cstdint>
 #include <mutex>
 #include <optional>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -31,6 +27,11 @@ namespace tk::linux_sound {
 // How long an output stays ready after the last sound before it rests: a
 // tuning session is a run of presses a second or two apart.
 inline constexpr double kStayReadySeconds = 15.0;
+
+// The short alert that sounds in place of a file that cannot be played, made
+// in memory so that it needs nothing on disk.
+inline constexpr double kFallbackAlertHz = 880.0;
+inline constexpr double kFallbackAlertSeconds = 0.25;
 
 class Player final : public SoundOutput {
 public:
@@ -66,20 +67,19 @@ private:
     void Run();
     void Handle(const Request& request);
     void EnsureOutput();
-    // The request's sound; nullptr when the file cannot be played, nothing
+    // The request's sound, nullptr when the file cannot be played; nothing
     // when a newer request made it moot.
     std::optional<std::shared_ptr<const Pcm>> Read(const Request& request);
 
     const std::vector<SinkOpener> outputs_;
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_; // guards what follows, up to the worker's own
     std::condition_variable wake_;
     std::condition_variable settled_;
     std::optional<Request> pending_;
+    std::uint64_t posted_ = 0;
     std::uint64_t handled_ = 0;
-    std::atomic<std::uint64_t> posted_{0};
-    std::atomic<bool> quit_{false};
-    mutable std::mutex stats_mutex_;
+    bool quit_ = false;
     Stats stats_;
 
     // The worker's own.

@@ -37,26 +37,18 @@ public:
     void Play(std::shared_ptr<const Pcm> sound, bool loop) override;
 
 private:
-    class Locked {
-    public:
-        explicit Locked(PulseSink& sink) : sink_(sink) { sink_.pa_.pa_threaded_mainloop_lock(sink_.loop_); }
-        ~Locked() { sink_.pa_.pa_threaded_mainloop_unlock(sink_.loop_); }
-        Locked(const Locked&) = delete;
-        Locked& operator=(const Locked&) = delete;
-
-    private:
-        PulseSink& sink_;
-    };
-
+    // The main loop's lock, held for as long as what this returns lives.
+    auto Lock()
+    {
+        pa_.pa_threaded_mainloop_lock(loop_);
+        return std::unique_ptr<PulseSink, void (*)(PulseSink*)>(
+            this, [](PulseSink* sink) { sink->pa_.pa_threaded_mainloop_unlock(sink->loop_); });
+    }
     bool Connect();
     template <typename Settled> bool Await(Settled settled);
     static void Signal(void* self);
     static void OnWrite(pa_stream* stream, std::size_t bytes, void* self);
-    void Unref(pa_operation* operation)
-    {
-        if (operation != nullptr)
-            pa_.pa_operation_unref(operation);
-    }
+    void Unref(pa_operation* operation) { operation != nullptr ? pa_.pa_operation_unref(operation) : void(); }
 
     const PulseLibrary& pa_;
     const double rest_after_;
@@ -131,7 +123,7 @@ bool PulseSink::Open()
     if (pa_.pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
         pa_.pa_threaded_mainloop_start(loop_) < 0)
         return false;
-    Locked lock(*this);
+    const auto lock = Lock();
     return Connect();
 }
 
@@ -173,7 +165,7 @@ bool PulseSink::Connect()
 
 bool PulseSink::Healthy()
 {
-    Locked lock(*this);
+    const auto lock = Lock();
     return pa_.pa_context_get_state(context_) == PA_CONTEXT_READY &&
         pa_.pa_stream_get_state(stream_) == PA_STREAM_READY;
 }
@@ -184,7 +176,7 @@ void PulseSink::Play(std::shared_ptr<const Pcm> sound, bool loop)
     mixer_->Play(std::move(sound), loop);
     if (!wake)
         return;
-    Locked lock(*this);
+    const auto lock = Lock();
     if (corked_) {
         // What the stream held while it rested is silence: the new sound
         // need not wait behind it.

@@ -2,12 +2,14 @@
 // An open output playing what its mixer renders: the sound server's stream,
 // ALSA's default device, or a test's memory. Used by the sound worker alone.
 
-#include "toolkit/linux_sound/wav_decoder.h"
+#include "toolkit/sndfile/wav_decoder.h"
 
 #include <functional>
 #include <memory>
 
 namespace tk::linux_sound {
+
+using sndfile::Pcm;
 
 class Sink {
 public:

@@ -1,6 +1,6 @@
 #include "tools/tunes/wav_io.h"
 
-#include "toolkit/linux_sound/sndfile_guard.h"
+#include "toolkit/sndfile/sndfile_guard.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -47,8 +47,8 @@ bool WriteWav(const std::string& path, std::span<const float> mono, int rate, st
     info.samplerate = rate;
     info.channels = 1;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    tk::linux_sound::SndFilePtr file(sf_open(path.c_str(), SFM_WRITE, &info),
-                                tk::linux_sound::SndFileCloser{&tk::linux_sound::LinkedSndfile()});
+    tk::sndfile::SndFilePtr file(sf_open(path.c_str(), SFM_WRITE, &info),
+                                tk::sndfile::SndFileCloser{&tk::sndfile::LinkedSndfile()});
     if (!file) {
         error = sf_strerror(nullptr);
         return false;
@@ -77,7 +77,7 @@ std::optional<WavData> ReadWav(const std::string& path, std::string& error, doub
         error = std::strerror(errno);
         return std::nullopt;
     }
-    auto note = tk::linux_sound::OpenNote(tk::linux_sound::LinkedSndfile(), fd, error);
+    auto note = tk::sndfile::OpenNote(tk::sndfile::LinkedSndfile(), fd, error);
     if (!note)
         return std::nullopt;
     const SF_INFO& info = note->info;

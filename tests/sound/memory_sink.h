@@ -8,9 +8,12 @@
 #include <atomic>
 #include <vector>
 
-namespace tk::linux_sound {
+namespace tarvisk::sound_test {
 
-class MemorySink final : public Sink {
+using tk::linux_sound::Mixer;
+using tk::linux_sound::Pcm;
+
+class MemorySink final : public tk::linux_sound::Sink {
 public:
     explicit MemorySink(int rate, double rest_after_seconds = 60.0) : mixer_(rate, rest_after_seconds) {}
 
@@ -32,4 +35,4 @@ private:
     Mixer mixer_;
 };
 
-} // namespace tk::linux_sound
+} // namespace tarvisk::sound_test

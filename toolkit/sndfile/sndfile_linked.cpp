@@ -1,6 +1,6 @@
-#include "toolkit/linux_sound/sndfile_library.h"
+#include "toolkit/sndfile/sndfile_library.h"
 
-namespace tk::linux_sound {
+namespace tk::sndfile {
 
 const SndfileLibrary& LinkedSndfile()
 {
@@ -10,4 +10,4 @@ const SndfileLibrary& LinkedSndfile()
     return library;
 }
 
-} // namespace tk::linux_sound
+} // namespace tk::sndfile

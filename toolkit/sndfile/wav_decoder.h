@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace tk::linux_sound {
+namespace tk::sndfile {
 
 // What identifies one version of a file: a changed file is read afresh.
 struct FileStamp {
@@ -54,4 +54,4 @@ DecodeStatus DecodeFile(const std::string& native_path, Pcm& out, const std::fun
 // The same decode, of a file's bytes held in memory.
 DecodeStatus DecodeBytes(std::span<const unsigned char> bytes, Pcm& out, const DecodeLimits& limits = {});
 
-} // namespace tk::linux_sound
+} // namespace tk::sndfile

@@ -8,9 +8,9 @@
 
 // A table member per function, of the function's own type.
 #define TARVISK_MEMBER(name) decltype(&::name) name = nullptr;
-#define TARVISK_LOOKUP(name) &&Find(handle, #name, table.name)
+#define TARVISK_LOOKUP(name) &&tk::linux_runtime::Find(handle, #name, table.name)
 
-namespace tk::linux_sound {
+namespace tk::linux_runtime {
 
 template <typename Function> bool Find(void* handle, const char* name, Function& into)
 {
@@ -29,4 +29,4 @@ template <typename Table> const Table* OpenOnce(const char* soname, bool (*fill)
     return loaded ? &table : nullptr;
 }
 
-} // namespace tk::linux_sound
+} // namespace tk::linux_runtime

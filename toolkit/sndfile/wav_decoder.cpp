@@ -1,6 +1,6 @@
-#include "toolkit/linux_sound/wav_decoder.h"
+#include "toolkit/sndfile/wav_decoder.h"
 
-#include "toolkit/linux_sound/sndfile_guard.h"
+#include "toolkit/sndfile/sndfile_guard.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +10,7 @@
 #include <unistd.h>
 #include <utility>
 
-namespace tk::linux_sound {
+namespace tk::sndfile {
 
 namespace {
 
@@ -143,4 +143,4 @@ DecodeStatus DecodeBytes(std::span<const unsigned char> bytes, Pcm& out, const D
     return Decode(*sf, OpenNote(*sf, bytes, reason), out, {}, limits);
 }
 
-} // namespace tk::linux_sound
+} // namespace tk::sndfile

@@ -3,13 +3,13 @@
 // program opens libsndfile.so.1 at run time (runtime_library.h); the library
 // tool and the fuzz targets take the libsndfile they link.
 
-#include "toolkit/linux_sound/runtime_library.h"
+#include "toolkit/linux/runtime_library.h"
 
 #include <sndfile.h>
 
 #define TARVISK_SNDFILE(X) X(sf_open_virtual) X(sf_readf_float) X(sf_error) X(sf_strerror) X(sf_close)
 
-namespace tk::linux_sound {
+namespace tk::sndfile {
 
 struct SndfileLibrary {
     TARVISK_SNDFILE(TARVISK_MEMBER)
@@ -20,4 +20,4 @@ const SndfileLibrary* LoadSndfile();
 // The linked libsndfile (tarvisk_sndfile_linked).
 const SndfileLibrary& LinkedSndfile();
 
-} // namespace tk::linux_sound
+} // namespace tk::sndfile

@@ -1,4 +1,4 @@
-#include "toolkit/linux_sound/sndfile_guard.h"
+#include "toolkit/sndfile/sndfile_guard.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace tk::linux_sound {
+namespace tk::sndfile {
 
 NoteSource::~NoteSource()
 {
@@ -164,4 +164,4 @@ std::optional<OpenedNote> OpenNote(const SndfileLibrary& sf, std::span<const uns
     return Open(sf, std::move(source), reason, {});
 }
 
-} // namespace tk::linux_sound
+} // namespace tk::sndfile

@@ -3,7 +3,7 @@
 // found: the player's decoder and the library tool both open through here,
 // so the tool calls a note unreadable exactly when the program cannot play it.
 
-#include "toolkit/linux_sound/sndfile_library.h"
+#include "toolkit/sndfile/sndfile_library.h"
 
 #include <cstdint>
 #include <functional>
@@ -12,7 +12,7 @@
 #include <span>
 #include <string>
 
-namespace tk::linux_sound {
+namespace tk::sndfile {
 
 struct SndFileCloser {
     const SndfileLibrary* sf = nullptr;
@@ -51,4 +51,4 @@ std::optional<OpenedNote> OpenNote(const SndfileLibrary& sf, int fd, std::string
 std::optional<OpenedNote> OpenNote(const SndfileLibrary& sf, std::span<const unsigned char> bytes,
                                    std::string& reason);
 
-} // namespace tk::linux_sound
+} // namespace tk::sndfile
