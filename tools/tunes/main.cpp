@@ -18,17 +18,20 @@ constexpr char kUsage[] =
     "      sets \"Acoustic\", \"Electric\", \"Nylon\", \"Sine\" (standard tuning),\n"
     "      \"Drop D\", \"DADGAD\", \"Open G\", \"Open D\" and \"E flat\" (E2.wav H.wav\n"
     "      G.wav D.wav A.wav E.wav each, the strings from high to low). The guitars\n"
-    "      are recorded notes of FluidR3 GM, each resampled onto its exact pitch;\n"
-    "      Sine is a pure tone.\n"
+    "      are recorded notes of FluidR3 GM, each held on its pitch from the pick\n"
+    "      to the fade; Sine is a pure tone.\n"
     "  tarvisk-tunes generate OUT_DIR --set NAME [--tuning NOTES] [--a4 HZ] [--soundfont FILE]\n"
     "      Adds only the set NAME (letters, digits and spaces), acoustic, to OUT_DIR.\n"
     "      --tuning NOTES six notes, lowest string first\n"
     "                     (default \"E2 A2 D3 G3 B3 E4\"; e.g. \"C2 G2 C3 G3 C4 E4\")\n"
     "  tarvisk-tunes check LIBRARY_DIR [--a4 HZ]\n"
-    "      Reports each file's format and pitch: for the default sets against\n"
-    "      the string's note in that set's tuning, otherwise the nearest note,\n"
-    "      in cents. Exits non-zero when a file is missing or unreadable, or a\n"
-    "      default set's note is more than 1 cent off.\n"
+    "      Reports each file's format and each note's pitch through time, as a\n"
+    "      tuner reads it in 100 ms windows every 50 ms from 0.1 s after the pick\n"
+    "      until it fades: the median and the worst window, in cents, for the\n"
+    "      default sets against the string's note in that set's tuning, otherwise\n"
+    "      against the nearest note. Exits non-zero when a file is missing or\n"
+    "      unreadable, or a default set's note has a window more than 0.5 cent\n"
+    "      off or a median more than 0.1 cent off.\n"
     "  --a4 HZ  concert pitch, 415 (Baroque) to 466 (default 440)\n"
     "  --soundfont FILE  FluidR3 GM (default /usr/share/sounds/sf2/FluidR3_GM.sf2,\n"
     "                    from the Debian package fluid-soundfont-gm)\n"
@@ -69,6 +72,7 @@ int main(int argc, char** argv)
     if (args.size() < 2)
         return Fail(command + " needs a folder");
 
+    const bool makes_set = command == "generate";
     GenerateOptions options;
     std::optional<Tuning> tuning;
     for (std::size_t i = 2; i < args.size(); ++i) {
@@ -76,13 +80,14 @@ int main(int argc, char** argv)
         if (args[i] == "--a4" && has_value) {
             if (!ParseA4(args[++i], options.a4_hz))
                 return Fail("--a4 takes a frequency from 415 to 466 Hz");
-        } else if (args[i] == "--set" && has_value && command == "generate") {
+        } else if (args[i] == "--set" && has_value && makes_set) {
             if (!IsSetName(args[++i]))
-                return Fail("--set takes a name of letters, digits and spaces");
+                return Fail("--set \"" + args[i] +
+                            "\": a set's name is ASCII letters, digits and inner spaces");
             options.set = ExtraSet{args[i]};
         } else if (args[i] == "--soundfont" && has_value && command == "generate") {
             options.soundfont = args[++i];
-        } else if (args[i] == "--tuning" && has_value && command == "generate") {
+        } else if (args[i] == "--tuning" && has_value && makes_set) {
             tuning = ParseTuning(args[++i]);
             if (!tuning)
                 return Fail("--tuning takes six note names such as \"E2 A2 D3 G3 B3 E4\"");
