@@ -1,10 +1,11 @@
 // The default library tool: note names, the pitch measurements it relies on,
-// notes held on their pitch through time, and the library it makes (the
-// build's own, and others made here).
+// notes held on their pitch through time, the library it makes (the build's
+// own, and others made here) and the sets it imports.
 
 #include "sound/library.h"
 #include "tools/fixtures/sound_fixtures.h"
 #include "tools/tunes/flatten.h"
+#include "tools/tunes/import.h"
 #include "tools/tunes/library_tool.h"
 #include "tools/tunes/notes.h"
 #include "tools/tunes/pitch.h"
@@ -12,6 +13,7 @@
 #include "tools/tunes/track.h"
 #include "tools/tunes/wav_io.h"
 
+#include <sndfile.h>
 
 #include <gtest/gtest.h>
 
@@ -432,6 +434,76 @@ TEST(GenerateLibrary, AddsOneNamedSetInTheGivenTuning)
         EXPECT_FALSE(IsSetName(name)) << name;
 }
 
+// Recordings of one's own, lowest string first, each after 0.2 s of quiet:
+// stereo 48 kHz 24-bit, 30 cents sharp and gliding, and mono 22.05 kHz 8-bit.
+std::vector<fs::path> WriteRecordings(const fs::path& dir, const Tuning& tuning)
+{
+    std::vector<fs::path> files;
+    for (std::size_t s = 0; s < tuning.size(); ++s) {
+        const bool stereo = s % 2 == 0;
+        const int rate = stereo ? 48000 : 22050;
+        const double hz = NoteHz(tuning[s], 440.0) * (stereo ? std::exp2(30.0 / 1200.0) : 1.0);
+        const auto pluck = Pluck(hz, rate, 4.5, stereo ? 10.0 : 0.0, 0.2, 0.9);
+        const std::size_t quiet = static_cast<std::size_t>(rate) / 5;
+        files.push_back(dir / ("string " + std::to_string(s + 1) + ".wav"));
+        sound_test::WriteWav(files.back(), SF_FORMAT_WAV | (stereo ? SF_FORMAT_PCM_24 : SF_FORMAT_PCM_U8),
+                             stereo ? 2 : 1, rate, quiet + pluck.size(),
+                             [&](std::size_t i, int) { return i < quiet ? 0.0 : pluck[i - quiet]; });
+    }
+    return files;
+}
+
+TEST(ImportSet, HoldsRecordingsOfAnyFormatOnTheirNotesFromThePick)
+{
+    sound_test::TempDir dir;
+    ImportOptions options{"My Guitar", *ParseTuning("D2 A2 D3 G3 B3 E4"), 440.0, {}};
+    options.files = WriteRecordings(dir.path(), options.tuning);
+    fs::copy(kBuiltLibrary, dir.path() / "Tunes", fs::copy_options::recursive);
+    std::ostringstream log;
+    ASSERT_TRUE(ImportSet(dir.path() / "Tunes", options, log)) << log.str();
+    ExpectSetAtPitch(dir.path() / "Tunes" / "My Guitar", options.tuning, 440.0);
+    std::string error;
+    const auto low = ReadWav((dir.path() / "Tunes" / "My Guitar" / "E.wav").string(), error);
+    ASSERT_TRUE(low) << error;
+    EXPECT_LT(Onset(low->mono), static_cast<std::size_t>(kRate / 200)) << "the pick";
+    std::ostringstream report;
+    EXPECT_TRUE(CheckLibrary(dir.path() / "Tunes", 440.0, report)) << report.str();
+    EXPECT_NE(
+        report.str().find("E.wav: ok, WAV (Microsoft), Signed 16 bit PCM, mono, 44100 Hz, 4.000 s, nearest "
+                          "D2 median "),
+        std::string::npos)
+        << report.str();
+}
+
+TEST(ImportSet, NamesEveryBadRecordingWithItsReasonAndWritesNothing)
+{
+    sound_test::TempDir dir;
+    const auto good = WriteRecordings(dir.path(), kStandardTuning);
+    std::ofstream(dir.path() / "text.wav") << "not a sound";
+    sound_test::WriteWav(dir.path() / "quiet.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100, 44100,
+                         [](std::size_t, int) { return 0.0; });
+    const auto short_pluck = Pluck(NoteHz(50, 440.0), 44100, 0.3, 0.0, 0.0);
+    sound_test::WriteWav(dir.path() / "short.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100,
+                         short_pluck.size(), [&](std::size_t i, int) { return short_pluck[i]; });
+    const auto sharp = Pluck(NoteHz(55, 440.0) * std::exp2(1.5 / 12.0), 44100, 2.0, 0.0, 0.0);
+    sound_test::WriteWav(dir.path() / "sharp.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100, sharp.size(),
+                         [&](std::size_t i, int) { return sharp[i]; });
+    ImportOptions options{"Mine", kStandardTuning, 440.0, {}};
+    options.files = {dir.path() / "text.wav", dir.path() / "quiet.wav", dir.path() / "short.wav",
+                     dir.path() / "sharp.wav", good[4], dir.path() / "none.wav"};
+    std::ostringstream log;
+    EXPECT_FALSE(ImportSet(dir.path() / "Tunes", options, log));
+    const std::string text = log.str();
+    for (const char* line :
+         {"text.wav: cannot read it (", "quiet.wav: it is silent\n",
+          "short.wav: too short to measure: 0.30 s from the pick, at least 0.5 s needed\n",
+          "sharp.wav: its pitch, 213.", " Hz, is +150 cents from G3, more than a semitone\n",
+          "none.wav: cannot read it (missing)\n", "nothing written\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    EXPECT_EQ(text.find("string 5"), std::string::npos) << text;
+    EXPECT_FALSE(fs::exists(dir.path() / "Tunes"));
+}
+
 // Without the recordings nothing is made, least of all synthesised notes in
 // their place, and the message names the package to install.
 TEST(GenerateLibrary, WithoutTheSoundfontWritesNothingAndNamesItsPackage)
@@ -473,6 +545,13 @@ TEST(TunesTool, ExitStatusTellsUsageErrorsAndMissingLibraries)
     EXPECT_EQ(RunTool(out + "--set 'Low C' --a4 466"), 0);
     EXPECT_EQ(RunTool(out + "--soundfont"), 2);
     EXPECT_EQ(RunTool(out + "--set 'Low C' --soundfont '" + (dir.path() / "none.sf2").string() + "'"), 1);
+    const std::string import = "import '" + dir.path().string() + "' ";
+    const std::string six = "a.wav b.wav c.wav d.wav e.wav f.wav";
+    EXPECT_EQ(RunTool(import + "--set Mine a.wav"), 2) << "six recordings";
+    EXPECT_EQ(RunTool(import + six), 2) << "a set's name";
+    EXPECT_EQ(RunTool(import + "--set .hidden " + six), 2);
+    EXPECT_EQ(RunTool(import + "--set Mine --soundfont x.sf2 " + six), 2);
+    EXPECT_EQ(RunTool(import + "--set Mine --tuning 'D2 A2 D3 G3 B3 E4' --a4 415 " + six), 1);
     EXPECT_EQ(RunTool("check '" + (dir.path() / "none").string() + "'"), 1);
     EXPECT_EQ(RunTool("check '" + dir.path().string() + "'"), 1);
 }

@@ -1,8 +1,11 @@
-// tarvisk-tunes: makes the default sound library and checks any library.
+// tarvisk-tunes: makes the default sound library, adds sets to a library from
+// recordings, and checks any library.
 
+#include "tools/tunes/import.h"
 #include "tools/tunes/library_tool.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -24,6 +27,12 @@ constexpr char kUsage[] =
     "      Adds only the set NAME (letters, digits and spaces), acoustic, to OUT_DIR.\n"
     "      --tuning NOTES six notes, lowest string first\n"
     "                     (default \"E2 A2 D3 G3 B3 E4\"; e.g. \"C2 G2 C3 G3 C4 E4\")\n"
+    "  tarvisk-tunes import OUT_DIR --set NAME [--tuning NOTES] [--a4 HZ] FILE...\n"
+    "      Adds the set NAME to OUT_DIR from six recordings (WAV, any rate and\n"
+    "      width, mono or stereo), lowest string first as --tuning lists them:\n"
+    "      each trimmed to start at its pick, held on its note and faded out.\n"
+    "      Writes nothing when a recording cannot be read, is silent or too short,\n"
+    "      or is more than a semitone from its note.\n"
     "  tarvisk-tunes check LIBRARY_DIR [--a4 HZ]\n"
     "      Reports each file's format and each note's pitch through time, as a\n"
     "      tuner reads it in 100 ms windows every 50 ms from 0.1 s after the pick\n"
@@ -67,14 +76,15 @@ int main(int argc, char** argv)
         return 0;
     }
     const std::string& command = args[0];
-    if (command != "generate" && command != "check")
+    if (command != "generate" && command != "check" && command != "import")
         return Fail("unknown command \"" + command + "\"");
     if (args.size() < 2)
         return Fail(command + " needs a folder");
 
-    const bool makes_set = command == "generate";
+    const bool makes_set = command == "generate" || command == "import";
     GenerateOptions options;
     std::optional<Tuning> tuning;
+    std::vector<std::filesystem::path> files;
     for (std::size_t i = 2; i < args.size(); ++i) {
         const bool has_value = i + 1 < args.size();
         if (args[i] == "--a4" && has_value) {
@@ -91,6 +101,8 @@ int main(int argc, char** argv)
             tuning = ParseTuning(args[++i]);
             if (!tuning)
                 return Fail("--tuning takes six note names such as \"E2 A2 D3 G3 B3 E4\"");
+        } else if (command == "import" && !args[i].starts_with("--")) {
+            files.emplace_back(args[i]);
         } else {
             return Fail("unexpected argument \"" + args[i] + "\"");
         }
@@ -103,5 +115,13 @@ int main(int argc, char** argv)
 
     if (command == "generate")
         return GenerateLibrary(args[1], options, std::cerr) ? 0 : 1;
+    if (command == "import") {
+        if (!options.set)
+            return Fail("import needs --set NAME");
+        if (files.size() != options.set->tuning.size())
+            return Fail("import takes six recordings, lowest string first");
+        const ImportOptions import{options.set->name, options.set->tuning, options.a4_hz, files};
+        return ImportSet(args[1], import, std::cerr) ? 0 : 1;
+    }
     return CheckLibrary(args[1], options.a4_hz, std::cout) ? 0 : 1;
 }
