@@ -30,12 +30,12 @@ constexpr double kNearCents = 30.0;
 // Windows quieter than this against the loudest are not followed: the curve
 // holds its last value into the fade's end.
 constexpr double kFollowedDown = 0.005;
-// Settled when no window the tuner reads is further off than this.
+// Settled when the tuner's windows, each spread over its length, read no
+// further off than this.
 constexpr double kSettledCents = 0.03;
 constexpr int kMaxPasses = 3; // resamplings at most
 // The curve's points, on the recording's time.
 constexpr double kCurveStep = 0.005;
-// The fade falls by e^-4 (35 dB) over its length, then to silence.
 // The fade falls by e^-4 (35 dB) over its length, then to silence.
 constexpr double kFadeSteps = 4.0;
 // Output frames between settings of the ratio, which libsamplerate moves
@@ -56,6 +56,8 @@ struct Resampled {
     std::vector<double> input_seconds; // where each block of kRatioBlock frames starts reading
     double InputAt(double output_seconds) const
     {
+        if (input_seconds.empty())
+            return 0.0;
         const double at = output_seconds * kRate / static_cast<double>(kRatioBlock);
         const auto i =
             static_cast<std::size_t>(std::clamp(at, 0.0, static_cast<double>(input_seconds.size() - 1)));
@@ -177,8 +179,8 @@ std::vector<float> FinishSound(std::span<const float> x, double seconds, double 
         y[i] *= 0.5 * (1.0 - std::cos(std::numbers::pi * static_cast<double>(i) / static_cast<double>(in)));
     // To exact silence at the last sample, dying away as a damped string
     // does, by a constant number of decibels a second until the very end: a
-    // tuner's window misreads a sound whose loudness falls steeply, and
-    // reads this one as it reads the note before.
+    // tuner's window misreads a sound whose loudness falls steeply, far less
+    // one that falls evenly.
     const std::size_t out = std::min(y.size(), static_cast<std::size_t>(fade * kRate));
     const double floor = std::exp(-kFadeSteps);
     for (std::size_t i = 0; i < out; ++i) {
@@ -261,7 +263,6 @@ std::optional<FlatNote> FlattenNote(std::span<const float> recording, double rat
         error = "no clear pitch near " + note + " all through";
         return std::nullopt;
     }
-    flat.track = *track;
     if (std::abs(track->worst_cents) > kWorstWindowCents || std::abs(track->median_cents) > kMedianCents) {
         error = "does not hold " + note + ": median " + Fixed(track->median_cents, "%+.3f") +
             " cents, worst " + Fixed(track->worst_cents, "%+.3f") + " cents at " +

@@ -6,9 +6,9 @@
 // follow the glide after the pick) and the recording is resampled with a
 // ratio that moves with it (libsamplerate's callback converter, the ratio
 // set every 64 samples). The pick, the body and the decay are the
-// recording's own; only where they sound in time moves, by a few
-// milliseconds at most. The finished note is followed again and what is
-// left is taken out, until the tuner's windows read it flat.
+// recording's own; only their timing stretches with the pitch. The finished
+// note is followed again in the tuner's windows and what they still read is
+// taken out.
 
 #include "tools/tunes/track.h"
 
@@ -47,7 +47,6 @@ std::vector<float> ResampleAlong(std::span<const float> x, double rate, const Pi
 struct FlatNote {
     std::vector<float> samples; // the finished note, as written
     PitchCurve curve;           // the recording's pitch, which was taken out
-    TrackSummary track;         // the finished note as `check` reads it
 };
 
 // The recording at `rate`, trimmed to start at its pick, brought onto `hz`
