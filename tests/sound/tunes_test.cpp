@@ -1,15 +1,19 @@
-// The default library tool: note names, the pitch measurement it relies on,
-// and the library it makes (the build's own, and others made here),
-// measured to a hundredth of a cent.
+// The default library tool: note names, the pitch measurements it relies on,
+// notes held on their pitch through time, the library it makes (the build's
+// own, and others made here) and the sets it imports.
 
 #include "sound/library.h"
 #include "tools/fixtures/sound_fixtures.h"
+#include "tools/tunes/flatten.h"
+#include "tools/tunes/import.h"
 #include "tools/tunes/library_tool.h"
 #include "tools/tunes/notes.h"
 #include "tools/tunes/pitch.h"
-#include "tools/tunes/recorded.h"
 #include "tools/tunes/synth.h"
+#include "tools/tunes/track.h"
 #include "tools/tunes/wav_io.h"
+
+#include <sndfile.h>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +31,10 @@ namespace {
 namespace fs = std::filesystem;
 
 double Cents(double hz, double target) { return 1200.0 * std::log2(hz / target); }
+
+// What a held note aims for, in cents: half what `check` allows.
+constexpr double kMedianGoalCents = kMedianCents / 2;
+constexpr double kWorstGoalCents = kWorstWindowCents / 2;
 
 TEST(ParseNote, ReadsLetterAccidentalAndOctave)
 {
@@ -137,54 +145,39 @@ TEST(MeasurePitch, FindsNoPitchInSilenceNoiseOrTooShortASound)
     EXPECT_FALSE(MeasurePitch({}, 44100));
 }
 
-TEST(PureTone, HoldsWholeCyclesSoItsLoopIsSeamless)
+// A plucked string as it is recorded, at `rate`: the click of the pick,
+// eight partials dying away at rates of their own, all but the first beating
+// against a second mode 0.8 Hz above with `beat` of its loudness, on a pitch
+// `glide` cents sharp at the pick that falls away over a second, and `level`
+// at its peak.
+std::vector<float> Pluck(double hz, double rate, double seconds, double glide, double beat,
+                         double level = 0.5)
 {
-    for (const int midi : kStandardTuning) {
-        const double hz = NoteHz(midi, 440.0);
-        const WholeCycles fit = FitWholeCycles(hz, kRate, 2.0, 4.0);
-        EXPECT_NEAR(Cents(static_cast<double>(fit.cycles) * kRate / static_cast<double>(fit.frames), hz), 0.0,
-                    0.01);
-        const auto x = PureTone(hz, kRate);
-        ASSERT_EQ(x.size(), fit.frames);
-        // Across the seam the sine steps as it does everywhere else.
-        const double step = 2.0 * 0.5 * std::sin(std::numbers::pi * hz / kRate);
-        EXPECT_LE(std::abs(x.front() - x.back()), step * 1.0001) << NoteName(midi);
-        EXPECT_EQ(x.front(), 0.0f);
+    std::vector<double> x(static_cast<std::size_t>(seconds * rate));
+    std::uint32_t seed = 7;
+    double noise[3] = {};
+    double phase = 0.0;
+    double peak = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        phase += 2.0 * std::numbers::pi * hz * std::exp2(glide * std::exp(-t / 0.2) / 1200.0) / rate;
+        double v = 0.0;
+        for (int n = 1; n <= 8; ++n)
+            v += std::exp(-t * n / 3.0) / n *
+                (std::sin(n * phase + n) +
+                 (n > 1 ? beat : 0.0) * std::sin(n * phase + 2.0 * std::numbers::pi * 0.8 * t));
+        // The click: noise whose highest octave is faint, as a pick's is.
+        seed = seed * 1664525u + 1013904223u;
+        noise[2] = noise[1];
+        noise[1] = noise[0];
+        noise[0] = static_cast<double>(seed >> 8) / 8388608.0 - 1.0;
+        x[i] = v + 2.0 * std::exp(-t / 0.002) * (noise[0] + 2.0 * noise[1] + noise[2]) / 4.0;
+        peak = std::max(peak, std::abs(x[i]));
     }
-}
-
-// Every note of the set, measured, against its string's note in `tuning`.
-// A recorded note also starts and ends in exact silence, so its loop strikes
-// the string again with no click at the seam.
-void ExpectSetAtPitch(const fs::path& folder, const Tuning& tuning, double a4_hz, bool recorded = true)
-{
-    for (std::size_t i = 0; i < NoteFiles.size(); ++i) {
-        const fs::path file = folder / NoteFiles[i];
-        SCOPED_TRACE(file.string());
-        std::string error;
-        const auto wav = ReadWav(file.string(), error);
-        ASSERT_TRUE(wav) << error;
-        EXPECT_EQ(wav->rate, kRate);
-        EXPECT_EQ(wav->channels, 1);
-        const auto hz = MeasurePitch(wav->mono, wav->rate);
-        ASSERT_TRUE(hz);
-        EXPECT_NEAR(Cents(*hz, NoteHz(StringNote(tuning, i), a4_hz)), 0.0, kExactCents);
-        if (recorded) {
-            EXPECT_EQ(wav->frames, static_cast<std::int64_t>(kNoteSeconds * kRate));
-            EXPECT_EQ(wav->mono.front(), 0.0f);
-            EXPECT_EQ(wav->mono.back(), 0.0f);
-            float peak = 0.0f;
-            for (const float v : wav->mono)
-                peak = std::max(peak, std::abs(v));
-            EXPECT_NEAR(peak, 0.6f, 1e-4f);
-        }
-    }
-}
-
-void ExpectLibraryAtPitch(const fs::path& dir, double a4_hz)
-{
-    for (const SoundSetDef& set : kDefaultSets)
-        ExpectSetAtPitch(dir / set.name, set.tuning, a4_hz, set.kind != SetKind::PureTone);
+    std::vector<float> out(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i)
+        out[i] = static_cast<float>(level * x[i] / peak);
+    return out;
 }
 
 // The share of the energy above `hz` in the first `seconds` (Hann window).
@@ -208,10 +201,97 @@ double ShareAbove(std::span<const float> x, double hz, double seconds)
     return above / total;
 }
 
+// A note 10 cents sharp at the pick reads flat in every window once held
+// on its pitch, and keeps the click of its pick; a steady note is left as
+// it was.
+TEST(FlattenNote, HoldsAGlidingPluckOnItsNoteAndKeepsItsPick)
+{
+    const double hz = 110.0;
+    const auto recording = Pluck(hz, kRate, 5.0, 10.0, 0.2);
+    const auto unflattened = FinishSound(recording, kNoteSeconds, kNoteFade);
+    const auto before = SummarizeTrack(unflattened, kRate, hz);
+    ASSERT_TRUE(before);
+    EXPECT_GT(before->worst_cents, 3.0);
+
+    std::string error;
+    const auto flat = FlattenNote(recording, kRate, hz, kNoteSeconds, error);
+    ASSERT_TRUE(flat) << error;
+    const auto after = SummarizeTrack(flat->samples, kRate, hz);
+    ASSERT_TRUE(after);
+    EXPECT_NEAR(after->median_cents, 0.0, kMedianGoalCents);
+    EXPECT_NEAR(after->worst_cents, 0.0, kWorstGoalCents) << "at " << after->worst_seconds << " s";
+    EXPECT_NEAR(ShareAbove(flat->samples, 8000.0, 0.1) / ShareAbove(unflattened, 8000.0, 0.1), 1.0, 0.1);
+}
+
+TEST(FlattenNote, LeavesASteadyNoteAsItWas)
+{
+    const double hz = 196.0;
+    const auto recording = Pluck(hz, kRate, 5.0, 0.0, 0.0);
+    std::string error;
+    const auto flat = FlattenNote(recording, kRate, hz, kNoteSeconds, error);
+    ASSERT_TRUE(flat) << error;
+    const auto before = TrackPitch(FinishSound(recording, kNoteSeconds, kNoteFade), kRate, hz, kTunerWindows);
+    const auto after = TrackPitch(flat->samples, kRate, hz, kTunerWindows);
+    ASSERT_EQ(before.size(), after.size());
+    for (std::size_t w = 2; w < after.size() && after[w].seconds < kNoteSeconds - kNoteFade; ++w)
+        EXPECT_NEAR(Cents(after[w].hz, before[w].hz), 0.0, 0.01) << after[w].seconds << " s";
+}
+
+TEST(PureTone, HoldsWholeCyclesSoItsLoopIsSeamless)
+{
+    for (const int midi : kStandardTuning) {
+        const double hz = NoteHz(midi, 440.0);
+        const WholeCycles fit = FitWholeCycles(hz, kRate, 2.0, 4.0);
+        EXPECT_NEAR(Cents(static_cast<double>(fit.cycles) * kRate / static_cast<double>(fit.frames), hz), 0.0,
+                    0.01);
+        const auto x = PureTone(hz, kRate);
+        ASSERT_EQ(x.size(), fit.frames);
+        // Across the seam the sine steps as it does everywhere else.
+        const double step = 2.0 * 0.5 * std::sin(std::numbers::pi * hz / kRate);
+        EXPECT_LE(std::abs(x.front() - x.back()), step * 1.0001) << NoteName(midi);
+        EXPECT_EQ(x.front(), 0.0f);
+    }
+}
+
+// Every note of the set, followed through time, against its string's note in
+// `tuning`. A recorded note also starts and ends in exact silence, so its
+// loop strikes the string again with no click at the seam.
+void ExpectSetAtPitch(const fs::path& folder, const Tuning& tuning, double a4_hz, bool recorded = true)
+{
+    for (std::size_t i = 0; i < NoteFiles.size(); ++i) {
+        const fs::path file = folder / NoteFiles[i];
+        SCOPED_TRACE(file.string());
+        std::string error;
+        const auto wav = ReadWav(file.string(), error);
+        ASSERT_TRUE(wav) << error;
+        EXPECT_EQ(wav->rate, kRate);
+        EXPECT_EQ(wav->channels, 1);
+        const auto track = SummarizeTrack(wav->mono, wav->rate, NoteHz(StringNote(tuning, i), a4_hz));
+        ASSERT_TRUE(track);
+        EXPECT_NEAR(track->median_cents, 0.0, kMedianGoalCents);
+        EXPECT_NEAR(track->worst_cents, 0.0, kWorstWindowCents) << "at " << track->worst_seconds << " s";
+        if (recorded) {
+            EXPECT_EQ(wav->frames, static_cast<std::int64_t>(kNoteSeconds * kRate));
+            EXPECT_EQ(wav->mono.front(), 0.0f);
+            EXPECT_EQ(wav->mono.back(), 0.0f);
+            float peak = 0.0f;
+            for (const float v : wav->mono)
+                peak = std::max(peak, std::abs(v));
+            EXPECT_NEAR(peak, 0.6f, 1e-4f);
+        }
+    }
+}
+
+void ExpectLibraryAtPitch(const fs::path& dir, double a4_hz)
+{
+    for (const SoundSetDef& set : kDefaultSets)
+        ExpectSetAtPitch(dir / set.name, set.tuning, a4_hz, set.kind != SetKind::PureTone);
+}
+
 // The library the build made, as it ships.
 const fs::path kBuiltLibrary = TARVISK_DEFAULT_TUNES;
 
-TEST(BuiltLibrary, EveryNoteOfEverySetIsWithinAHundredthOfACentOfItsTuning)
+TEST(BuiltLibrary, EveryNoteOfEverySetHoldsThePitchOfItsTuning)
 {
     EXPECT_EQ(DefaultSetTuning("Drop D"), ParseTuning("D2 A2 D3 G3 B3 E4"));
     EXPECT_EQ(DefaultSetTuning("DADGAD"), ParseTuning("D2 A2 D3 G3 A3 D4"));
@@ -228,7 +308,7 @@ TEST(BuiltLibrary, TheAcousticLowEHasItsPickAttackAbove8kHzInItsFirst100ms)
     std::string error;
     const auto recorded = ReadWav((kBuiltLibrary / "Acoustic" / "E.wav").string(), error);
     ASSERT_TRUE(recorded) << error;
-    EXPECT_GT(ShareAbove(recorded->mono, 8000.0, 0.1), 1e-5);
+    EXPECT_GT(ShareAbove(recorded->mono, 8000.0, 0.1), 5e-5);
     // The measure itself: a pure tone has nothing there.
     const auto tone = ReadWav((kBuiltLibrary / "Sine" / "E.wav").string(), error);
     ASSERT_TRUE(tone) << error;
@@ -273,8 +353,11 @@ TEST(BuiltLibrary, CheckKnowsEachSetsTuningAndFlagsWhatIsMissingBrokenOrOff)
     EXPECT_NE(good.str().find("9 sets, 54 note files, 0 missing or unreadable, 0 off pitch"),
               std::string::npos)
         << good.str();
-    EXPECT_NE(good.str().find("E.wav: ok, WAV (Microsoft), Signed 16 bit PCM, mono, 44100 Hz"),
-              std::string::npos);
+    EXPECT_NE(
+        good.str().find("E.wav: ok, WAV (Microsoft), Signed 16 bit PCM, mono, 44100 Hz, 4.000 s, E2 median "),
+        std::string::npos)
+        << good.str();
+    EXPECT_NE(good.str().find(" cents, worst "), std::string::npos);
     EXPECT_NE(good.str().find("[Drop D] D2 A2 D3 G3 B3 E4\n"), std::string::npos) << good.str();
 
     sound_test::TempDir broken;
@@ -282,10 +365,18 @@ TEST(BuiltLibrary, CheckKnowsEachSetsTuningAndFlagsWhatIsMissingBrokenOrOff)
     fs::remove(broken.path() / "Electric" / "G.wav");
     fs::remove(broken.path() / "reset.wav");
     std::ofstream(broken.path() / "Acoustic" / "A.wav") << "not a sound";
-    // A set of unknown tuning, and E2 where Drop D wants D2.
+    // A set of unknown tuning, E2 where Drop D wants D2, and a G a third of
+    // a cent sharp throughout: every window within half a cent, the median not.
     fs::copy(kBuiltLibrary / "Drop D", broken.path() / "Mine");
     fs::copy_file(kBuiltLibrary / "Acoustic" / "E.wav", broken.path() / "Drop D" / "E.wav",
                   fs::copy_options::overwrite_existing);
+    std::string error;
+    const auto g = ReadWav((kBuiltLibrary / "Open G" / "G.wav").string(), error);
+    ASSERT_TRUE(g) << error;
+    const PitchCurve flat_by_a_third{{0.0}, {-0.33}};
+    ASSERT_TRUE(WriteWav((broken.path() / "Open G" / "G.wav").string(),
+                         AsWritten(ResampleAlong(g->mono, kRate, flat_by_a_third, g->mono.size())), kRate,
+                         error));
     std::ostringstream report;
     EXPECT_FALSE(CheckLibrary(broken.path(), 440.0, report));
     const std::string text = report.str();
@@ -295,15 +386,19 @@ TEST(BuiltLibrary, CheckKnowsEachSetsTuningAndFlagsWhatIsMissingBrokenOrOff)
     EXPECT_NE(text.find("  A.wav: UNREADABLE"), std::string::npos) << text;
     EXPECT_NE(text.find("[Mine]\n"), std::string::npos) << text;
     EXPECT_NE(text.find("nearest D2 "), std::string::npos) << text;
-    const std::size_t off = text.find("Hz, D2 +");
-    ASSERT_NE(off, std::string::npos) << text;
-    EXPECT_NEAR(std::stod(text.substr(off + 8)), 200.0, kExactCents) << text;
-    EXPECT_EQ(text.substr(text.find(" cents", off), 11), " cents OFF\n") << text;
-    EXPECT_NE(text.find("10 sets, 60 note files, 3 missing or unreadable, 1 off pitch"), std::string::npos)
+    const std::size_t whole_tone = text.find("s, D2 +");
+    ASSERT_NE(whole_tone, std::string::npos) << text;
+    EXPECT_NEAR(std::stod(text.substr(whole_tone + 6)), 200.0, 5.0) << text;
+    EXPECT_EQ(text.substr(text.find(" Hz)", whole_tone), 9), " Hz) OFF\n") << text;
+    const std::size_t third = text.find("s, G3 median +0.3");
+    ASSERT_NE(third, std::string::npos) << text;
+    EXPECT_LT(std::stod(text.substr(text.find("worst ", third) + 6)), kWorstWindowCents) << text;
+    EXPECT_EQ(text.substr(text.find(" s", third + 3), 7), " s OFF\n") << text;
+    EXPECT_NE(text.find("10 sets, 60 note files, 3 missing or unreadable, 2 off pitch"), std::string::npos)
         << text;
 }
 
-TEST(GenerateLibrary, MakesEveryNoteExactFromBaroquePitchToTheHighOrgans)
+TEST(GenerateLibrary, HoldsEveryNoteOnItsPitchFromBaroquePitchToTheHighOrgans)
 {
     for (const double a4 : {kMinA4, kMaxA4}) {
         SCOPED_TRACE(a4);
@@ -337,6 +432,76 @@ TEST(GenerateLibrary, AddsOneNamedSetInTheGivenTuning)
         EXPECT_TRUE(IsSetName(name)) << name;
     for (const char* name : {"", ".hidden", " Lead", "Lead ", "a/b", "a\\b", "Drop-D", "C\xc3\xa9"})
         EXPECT_FALSE(IsSetName(name)) << name;
+}
+
+// Recordings of one's own, lowest string first, each after 0.2 s of quiet:
+// stereo 48 kHz 24-bit, 30 cents sharp and gliding, and mono 22.05 kHz 8-bit.
+std::vector<fs::path> WriteRecordings(const fs::path& dir, const Tuning& tuning)
+{
+    std::vector<fs::path> files;
+    for (std::size_t s = 0; s < tuning.size(); ++s) {
+        const bool stereo = s % 2 == 0;
+        const int rate = stereo ? 48000 : 22050;
+        const double hz = NoteHz(tuning[s], 440.0) * (stereo ? std::exp2(30.0 / 1200.0) : 1.0);
+        const auto pluck = Pluck(hz, rate, 4.5, stereo ? 10.0 : 0.0, 0.2, 0.9);
+        const std::size_t quiet = static_cast<std::size_t>(rate) / 5;
+        files.push_back(dir / ("string " + std::to_string(s + 1) + ".wav"));
+        sound_test::WriteWav(files.back(), SF_FORMAT_WAV | (stereo ? SF_FORMAT_PCM_24 : SF_FORMAT_PCM_U8),
+                             stereo ? 2 : 1, rate, quiet + pluck.size(),
+                             [&](std::size_t i, int) { return i < quiet ? 0.0 : pluck[i - quiet]; });
+    }
+    return files;
+}
+
+TEST(ImportSet, HoldsRecordingsOfAnyFormatOnTheirNotesFromThePick)
+{
+    sound_test::TempDir dir;
+    ImportOptions options{"My Guitar", *ParseTuning("D2 A2 D3 G3 B3 E4"), 440.0, {}};
+    options.files = WriteRecordings(dir.path(), options.tuning);
+    fs::copy(kBuiltLibrary, dir.path() / "Tunes", fs::copy_options::recursive);
+    std::ostringstream log;
+    ASSERT_TRUE(ImportSet(dir.path() / "Tunes", options, log)) << log.str();
+    ExpectSetAtPitch(dir.path() / "Tunes" / "My Guitar", options.tuning, 440.0);
+    std::string error;
+    const auto low = ReadWav((dir.path() / "Tunes" / "My Guitar" / "E.wav").string(), error);
+    ASSERT_TRUE(low) << error;
+    EXPECT_LT(Onset(low->mono), static_cast<std::size_t>(kRate / 200)) << "the pick";
+    std::ostringstream report;
+    EXPECT_TRUE(CheckLibrary(dir.path() / "Tunes", 440.0, report)) << report.str();
+    EXPECT_NE(
+        report.str().find("E.wav: ok, WAV (Microsoft), Signed 16 bit PCM, mono, 44100 Hz, 4.000 s, nearest "
+                          "D2 median "),
+        std::string::npos)
+        << report.str();
+}
+
+TEST(ImportSet, NamesEveryBadRecordingWithItsReasonAndWritesNothing)
+{
+    sound_test::TempDir dir;
+    const auto good = WriteRecordings(dir.path(), kStandardTuning);
+    std::ofstream(dir.path() / "text.wav") << "not a sound";
+    sound_test::WriteWav(dir.path() / "quiet.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100, 44100,
+                         [](std::size_t, int) { return 0.0; });
+    const auto short_pluck = Pluck(NoteHz(50, 440.0), 44100, 0.3, 0.0, 0.0);
+    sound_test::WriteWav(dir.path() / "short.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100,
+                         short_pluck.size(), [&](std::size_t i, int) { return short_pluck[i]; });
+    const auto sharp = Pluck(NoteHz(55, 440.0) * std::exp2(1.5 / 12.0), 44100, 2.0, 0.0, 0.0);
+    sound_test::WriteWav(dir.path() / "sharp.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 44100, sharp.size(),
+                         [&](std::size_t i, int) { return sharp[i]; });
+    ImportOptions options{"Mine", kStandardTuning, 440.0, {}};
+    options.files = {dir.path() / "text.wav", dir.path() / "quiet.wav", dir.path() / "short.wav",
+                     dir.path() / "sharp.wav", good[4], dir.path() / "none.wav"};
+    std::ostringstream log;
+    EXPECT_FALSE(ImportSet(dir.path() / "Tunes", options, log));
+    const std::string text = log.str();
+    for (const char* line :
+         {"text.wav: cannot read it (", "quiet.wav: it is silent\n",
+          "short.wav: too short to measure: 0.30 s from the pick, at least 0.5 s needed\n",
+          "sharp.wav: its pitch, 213.", " Hz, is +150 cents from G3, more than a semitone\n",
+          "none.wav: cannot read it (missing)\n", "nothing written\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    EXPECT_EQ(text.find("string 5"), std::string::npos) << text;
+    EXPECT_FALSE(fs::exists(dir.path() / "Tunes"));
 }
 
 // Without the recordings nothing is made, least of all synthesised notes in
@@ -380,6 +545,13 @@ TEST(TunesTool, ExitStatusTellsUsageErrorsAndMissingLibraries)
     EXPECT_EQ(RunTool(out + "--set 'Low C' --a4 466"), 0);
     EXPECT_EQ(RunTool(out + "--soundfont"), 2);
     EXPECT_EQ(RunTool(out + "--set 'Low C' --soundfont '" + (dir.path() / "none.sf2").string() + "'"), 1);
+    const std::string import = "import '" + dir.path().string() + "' ";
+    const std::string six = "a.wav b.wav c.wav d.wav e.wav f.wav";
+    EXPECT_EQ(RunTool(import + "--set Mine a.wav"), 2) << "six recordings";
+    EXPECT_EQ(RunTool(import + six), 2) << "a set's name";
+    EXPECT_EQ(RunTool(import + "--set .hidden " + six), 2);
+    EXPECT_EQ(RunTool(import + "--set Mine --soundfont x.sf2 " + six), 2);
+    EXPECT_EQ(RunTool(import + "--set Mine --tuning 'D2 A2 D3 G3 B3 E4' --a4 415 " + six), 1);
     EXPECT_EQ(RunTool("check '" + (dir.path() / "none").string() + "'"), 1);
     EXPECT_EQ(RunTool("check '" + dir.path().string() + "'"), 1);
 }

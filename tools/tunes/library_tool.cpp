@@ -5,6 +5,7 @@
 #include "tools/tunes/recorded.h"
 #include "tools/tunes/soundfont.h"
 #include "tools/tunes/synth.h"
+#include "tools/tunes/track.h"
 #include "tools/tunes/wav_io.h"
 
 #include <algorithm>
@@ -41,8 +42,8 @@ bool Write(const fs::path& path, const std::vector<float>& samples, std::ostream
 }
 
 // One line about one file; false when it is missing or unreadable. With
-// `want`, the note's pitch is measured against that note and `off` counts
-// a note too far from it.
+// `want`, the note is followed through time against that note and `off`
+// counts a note that strays from it; without, against the nearest note.
 bool ReportFile(const fs::path& path, const std::string& label, std::optional<int> want, bool measure,
                 double a4_hz, std::ostream& report, int& off)
 {
@@ -64,18 +65,30 @@ bool ReportFile(const fs::path& path, const std::string& label, std::optional<in
         bool in_tune = false;
         if (!hz) {
             report << ", no clear pitch";
-        } else if (want) {
-            const double cents = 1200.0 * std::log2(*hz / NoteHz(*want, a4_hz));
-            in_tune = std::abs(cents) <= kOffCents;
-            report << ", pitch " << Fixed(*hz, 3) << " Hz, " << NoteName(*want) << " "
-                   << Fixed(cents, 3, true) << " cents" << (in_tune ? "" : " OFF");
         } else {
-            const Nearest nearest = NearestNote(*hz, a4_hz);
-            report << ", pitch " << Fixed(*hz, 3) << " Hz, nearest " << NoteName(nearest.midi) << " "
-                   << Fixed(nearest.cents, 3, true) << " cents";
+            const int note = want ? *want : NearestNote(*hz, a4_hz).midi;
+            const double target = NoteHz(note, a4_hz);
+            const double cents = 1200.0 * std::log2(*hz / target);
+            report << ", " << (want ? "" : "nearest ") << NoteName(note);
+            // A note more than a semitone away is not followed near this one.
+            const auto track =
+                std::abs(cents) < 100.0 ? SummarizeTrack(wav->mono, wav->rate, target) : std::nullopt;
+            if (std::abs(cents) >= 100.0) {
+                report << " " << Fixed(cents, 3, true) << " cents (" << Fixed(*hz, 3) << " Hz)";
+            } else if (!track) {
+                report << " no steady pitch";
+            } else {
+                report << " median " << Fixed(track->median_cents, 3, true) << " cents, worst "
+                       << Fixed(track->worst_cents, 3, true) << " cents at " << Fixed(track->worst_seconds, 2)
+                       << " s";
+                in_tune = std::abs(track->worst_cents) <= kWorstWindowCents &&
+                    std::abs(track->median_cents) <= kMedianCents;
+            }
         }
-        if (want && !in_tune)
+        if (want && !in_tune) {
+            report << " OFF";
             ++off;
+        }
     }
     report << "\n";
     return true;
@@ -96,7 +109,7 @@ bool WriteSet(const fs::path& folder, SetKind kind, const Tuning& tuning, double
         const fs::path file = folder / NoteFiles[i];
         if (kind == SetKind::PureTone) {
             ok = Write(file, PureTone(hz, kRate), log) && ok;
-        } else if (const TunedNote* note = recorded.Note(GmProgram(kind), hz, log)) {
+        } else if (const FlatNote* note = recorded.Note(GmProgram(kind), hz, log)) {
             ok = Write(file, note->samples, log) && ok;
         } else {
             log << file.string() << ": not written\n";

@@ -32,9 +32,6 @@ struct GenerateOptions {
 inline constexpr double kMinA4 = 415.0;
 inline constexpr double kMaxA4 = 466.0;
 
-// A note further than this from its string's pitch is off.
-inline constexpr double kOffCents = 1.0;
-
 // The note of the string whose file is NoteFiles[index] (highest first).
 int StringNote(const Tuning& tuning, std::size_t index);
 
@@ -50,9 +47,11 @@ bool IsSetName(std::string_view name);
 // note could not be made or written.
 bool GenerateLibrary(const std::filesystem::path& out, const GenerateOptions& options, std::ostream& log);
 
-// Reports every file of the library, and for the default sets each note
-// against its string in that set's tuning; false when a file is missing or
-// unreadable, or such a note is off.
+// Reports every file of the library, and each note's track through time
+// (track.h): for the default sets against its string in that set's tuning,
+// otherwise against the nearest note. False when a file is missing or
+// unreadable, or a default set's note strays beyond kWorstWindowCents in a
+// window or kMedianCents in the median.
 bool CheckLibrary(const std::filesystem::path& dir, double a4_hz, std::ostream& report);
 
 } // namespace tarvisk::tunes
