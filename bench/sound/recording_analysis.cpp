@@ -115,8 +115,8 @@ std::vector<std::pair<std::size_t, std::size_t>> Gaps(const std::vector<float>& 
 }
 
 // The stretches of [from, to) that no gap interrupts, of `least` frames or more.
-std::vector<std::pair<std::size_t, std::size_t>> WithoutGaps(const std::vector<float>& stereo, std::size_t from,
-                                                             std::size_t to, int rate, std::size_t least)
+std::vector<std::pair<std::size_t, std::size_t>>
+WithoutGaps(const std::vector<float>& stereo, std::size_t from, std::size_t to, int rate, std::size_t least)
 {
     std::vector<std::pair<std::size_t, std::size_t>> stretches;
     std::size_t begin = from;
@@ -198,7 +198,8 @@ int main(int argc, char** argv)
         // than the same tone a period later.
         const auto skip = static_cast<std::size_t>(0.01 * rate);
         const auto pattern = Resampled(
-            std::vector<float>(wav.mono.begin() + std::min(wav.mono.size(), static_cast<std::size_t>(0.01 * wav.rate)),
+            std::vector<float>(wav.mono.begin() +
+                                   std::min(wav.mono.size(), static_cast<std::size_t>(0.01 * wav.rate)),
                                wav.mono.end()),
             wav.rate, rate, static_cast<std::size_t>(0.04 * rate));
         const double click_s = static_cast<double>(e.click_ns - origin_ns) / 1e9;
@@ -235,10 +236,12 @@ int main(int argc, char** argv)
         if (Peak(pattern) > 0.0f) {
             // The note sounds from its start to the next press or its own end.
             const auto margin = static_cast<std::size_t>(0.01 * rate);
-            std::size_t until = start + static_cast<std::size_t>(static_cast<double>(wav.frames) * rate / wav.rate);
+            std::size_t until =
+                start + static_cast<std::size_t>(static_cast<double>(wav.frames) * rate / wav.rate);
             if (n + 1 < events.size() && events[n + 1].click_ns > e.click_ns)
-                until = std::min(until, static_cast<std::size_t>(
-                                            static_cast<double>(events[n + 1].click_ns - origin_ns) / 1e9 * rate));
+                until = std::min(until,
+                                 static_cast<std::size_t>(
+                                     static_cast<double>(events[n + 1].click_ns - origin_ns) / 1e9 * rate));
             until = std::min(until, frames);
             if (until > start + 2 * margin) {
                 for (const auto& gap : Gaps(stereo, start + margin, until - margin, rate)) {
@@ -278,10 +281,12 @@ int main(int argc, char** argv)
             if (to > frames)
                 continue;
             double weighted = 0.0, seconds = 0.0;
-            for (auto [begin, end] : WithoutGaps(stereo, from, to, rate, static_cast<std::size_t>(0.25 * rate))) {
+            for (auto [begin, end] :
+                 WithoutGaps(stereo, from, to, rate, static_cast<std::size_t>(0.25 * rate))) {
                 const double offset = static_cast<double>(begin - start) / rate;
                 const double length = static_cast<double>(end - begin) / rate;
-                const auto played = tarvisk::tunes::MeasurePitch(std::span(left).subspan(begin, end - begin), rate);
+                const auto played =
+                    tarvisk::tunes::MeasurePitch(std::span(left).subspan(begin, end - begin), rate);
                 const auto own = tarvisk::tunes::MeasurePitch(
                     std::span(wav.mono).subspan(static_cast<std::size_t>(offset * wav.rate),
                                                 static_cast<std::size_t>(length * wav.rate)),

@@ -117,7 +117,8 @@ TEST(Mixer, NewRequestCrossfadesWithTheOldSoundWithoutAClick)
             ASSERT_EQ(out[2 * i], replaced ? next->samples[i] / 32768.0f : 0.0f) << "frame " << i;
         // The higher tone's own largest step, and what the ramps add to it.
         const double own = kLevel * 2.0 * std::numbers::pi * 659.26 / kRate;
-        EXPECT_LE(LargestStep(out, before[before.size() - 2]), own + 2.0 * kLevel / static_cast<double>(fade));
+        EXPECT_LE(LargestStep(out, before[before.size() - 2]),
+                  own + 2.0 * kLevel / static_cast<double>(fade));
     }
 }
 

@@ -1,11 +1,11 @@
-// The output where no sound server runs: ALSA's default device, written
-// with snd_pcm_writei in 16-bit stereo at 48 kHz (ALSA's plug layer converts
-// for a device that wants otherwise).
+// The output where no sound server runs: ALSA's default device, written with
+// snd_pcm_writei in 16-bit stereo at 48 kHz (ALSA's plug layer converts for a
+// device that wants otherwise).
 //
 // Threading: a writer thread of the sink's own renders the mixer into the
 // device, blocking in snd_pcm_writei, and it alone touches the device while
-// it runs. Once the mixer rests, the writer closes the device, so that
-// others may have it, and ends; Play opens it again and starts a new writer.
+// it runs. Once the mixer rests, the writer closes the device, so that others
+// may have it, and ends; Play then opens it again and starts a new writer.
 
 #include "toolkit/linux_sound/libraries.h"
 #include "toolkit/linux_sound/mixer.h"
@@ -32,14 +32,14 @@ constexpr double kAheadSeconds = 0.5;
 class AlsaSink final : public Sink {
 public:
     AlsaSink(const AlsaLibrary& alsa, double rest_after) : alsa_(alsa), mixer_(kRate, rest_after) {}
-    ~AlsaSink() override { Stop(); }
+    ~AlsaSink() override { Join(); }
 
     bool Start();
     bool Healthy() override { return !failed_; }
     void Play(std::shared_ptr<const Pcm> sound, bool loop) override;
 
 private:
-    void Stop();
+    void Join();
     void Run();
     bool Write(const std::int16_t* frames, snd_pcm_uframes_t count);
 
@@ -49,58 +49,47 @@ private:
     snd_pcm_uframes_t period_ = 0;
     std::thread writer_;
     std::mutex mutex_;
-    bool running_ = false; // guarded by mutex_
-    bool woken_ = false;   // guarded by mutex_
+    bool running_ = false; // guarded by mutex_, as is woken_
+    bool woken_ = false;   // a sound came while the writer was deciding to rest
     std::atomic<bool> quit_{false};
     std::atomic<bool> failed_{false};
 };
 
-// Opens the device and starts the writer; false when the device cannot be had.
+// Opens the device, without blocking on one that another program holds, and
+// starts the writer; false when the device cannot be had.
 bool AlsaSink::Start()
 {
-    Stop();
-    // Opened without blocking: a device another program holds must not stall the worker.
+    Join();
     snd_pcm_uframes_t buffer = 0;
-    if (alsa_.snd_pcm_open(&pcm_, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0) {
-        pcm_ = nullptr;
+    if (alsa_.snd_pcm_open(&pcm_, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) < 0)
         return false;
-    }
     if (alsa_.snd_pcm_nonblock(pcm_, 0) < 0 ||
         alsa_.snd_pcm_set_params(pcm_, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 2, kRate, 1,
                                  kLatencyMicroseconds) < 0 ||
         alsa_.snd_pcm_get_params(pcm_, &buffer, &period_) < 0 || period_ == 0) {
         alsa_.snd_pcm_close(pcm_);
-        pcm_ = nullptr;
         return false;
     }
-    {
-        std::lock_guard lock(mutex_);
-        running_ = true;
-    }
+    running_ = true;
     writer_ = std::thread([this] { Run(); });
     return true;
 }
 
-void AlsaSink::Stop()
+void AlsaSink::Join()
 {
     quit_ = true;
     if (writer_.joinable())
         writer_.join();
     quit_ = false;
-    if (pcm_ != nullptr)
-        alsa_.snd_pcm_close(pcm_);
-    pcm_ = nullptr;
 }
 
 void AlsaSink::Play(std::shared_ptr<const Pcm> sound, bool loop)
 {
     const bool wake = sound != nullptr;
     mixer_.Play(std::move(sound), loop);
-    if (!wake)
-        return;
     std::unique_lock lock(mutex_);
-    woken_ = true;
-    if (running_)
+    woken_ = wake;
+    if (!wake || running_)
         return;
     lock.unlock();
     if (!Start())
@@ -114,44 +103,37 @@ void AlsaSink::Run()
     const auto start = std::chrono::steady_clock::now();
     std::uint64_t written = 0;
     while (!quit_) {
-        {
-            std::lock_guard lock(mutex_);
-            woken_ = false;
-        }
         const bool keep = mixer_.Render(mix.data(), period_);
-        std::transform(mix.begin(), mix.end(), out.begin(), [](float v) {
-            return static_cast<std::int16_t>(std::lrint(std::clamp(v * 32768.0f, -32768.0f, 32767.0f)));
-        });
-        if (!Write(out.data(), period_)) {
-            failed_ = true;
-            break;
-        }
+        std::transform(mix.begin(), mix.end(), out.begin(),
+                       [](float v) { return static_cast<std::int16_t>(std::lrint(v * 32767.0f)); });
+        const bool wrote = Write(out.data(), period_);
+        failed_ = !wrote;
         written += period_;
         std::this_thread::sleep_until(
-            start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                        std::chrono::duration<double>(static_cast<double>(written) / kRate - kAheadSeconds)));
+            start +
+            std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                std::chrono::duration<double>(written / double{kRate} - kAheadSeconds)));
         std::lock_guard lock(mutex_);
-        if (!keep && !woken_)
+        if (!wrote || (!keep && !woken_)) {
+            running_ = false;
             break;
+        }
+        woken_ = false;
     }
-    std::lock_guard lock(mutex_);
     alsa_.snd_pcm_close(pcm_);
-    pcm_ = nullptr;
-    running_ = false;
 }
 
 bool AlsaSink::Write(const std::int16_t* frames, snd_pcm_uframes_t count)
 {
     while (count > 0 && !quit_) {
         const snd_pcm_sframes_t written = alsa_.snd_pcm_writei(pcm_, frames, count);
-        if (written < 0) {
-            // An underrun or a suspend is mended; anything else loses the device.
-            if (alsa_.snd_pcm_recover(pcm_, static_cast<int>(written), 1) < 0)
-                return false;
-            continue;
+        // An underrun or a suspend is mended; anything else loses the device.
+        if (written < 0 && alsa_.snd_pcm_recover(pcm_, static_cast<int>(written), 1) < 0)
+            return false;
+        if (written > 0) {
+            frames += 2 * written;
+            count -= static_cast<snd_pcm_uframes_t>(written);
         }
-        frames += 2 * written;
-        count -= static_cast<snd_pcm_uframes_t>(written);
     }
     return true;
 }

@@ -4,22 +4,21 @@ namespace tk::linux_sound {
 
 const SamplerateLibrary* LoadSamplerate()
 {
-    return linux_runtime::OpenOnce<SamplerateLibrary>("libsamplerate.so.0", [](void* handle, SamplerateLibrary& table) {
-        return true TARVISK_SAMPLERATE(TARVISK_LOOKUP);
-    });
+    return linux_runtime::OpenOnce<SamplerateLibrary>(
+        "libsamplerate.so.0",
+        [](void* handle, SamplerateLibrary& table) { return true TARVISK_SAMPLERATE(TARVISK_LOOKUP); });
 }
 
 const PulseLibrary* LoadPulse()
 {
-    return linux_runtime::OpenOnce<PulseLibrary>("libpulse.so.0",
-                                  [](void* handle, PulseLibrary& table) { return true TARVISK_PULSE(TARVISK_LOOKUP); });
+    return linux_runtime::OpenOnce<PulseLibrary>("libpulse.so.0", [](void* handle, PulseLibrary& table) {
+        return true TARVISK_PULSE(TARVISK_LOOKUP);
+    });
 }
 
-namespace {
-
-extern "C" void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
-
-} // namespace
+extern "C" {
+static void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+}
 
 // ALSA prints lines of its own for every device it cannot open: it may not
 // here, where trying one is the normal way to find none.

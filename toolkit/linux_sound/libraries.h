@@ -8,6 +8,7 @@
 #include <pulse/pulseaudio.h>
 #include <samplerate.h>
 
+// clang-format off
 #define TARVISK_SAMPLERATE(X) X(src_callback_new) X(src_callback_read) X(src_delete)
 #define TARVISK_PULSE(X)                                                                                     \
     X(pa_threaded_mainloop_new) X(pa_threaded_mainloop_free) X(pa_threaded_mainloop_start)                   \
@@ -17,12 +18,13 @@
     X(pa_context_unref) X(pa_context_connect) X(pa_context_disconnect) X(pa_context_get_state)               \
     X(pa_context_set_state_callback) X(pa_stream_new_with_proplist) X(pa_stream_unref)                       \
     X(pa_stream_connect_playback) X(pa_stream_disconnect) X(pa_stream_get_state)                             \
-    X(pa_stream_set_state_callback) X(pa_stream_set_write_callback) X(pa_stream_begin_write)                 \
+    X(pa_stream_set_state_callback) X(pa_stream_set_write_callback)                                          \
     X(pa_stream_write) X(pa_stream_cork) X(pa_stream_flush) X(pa_stream_get_sample_spec)                     \
     X(pa_operation_unref) X(pa_usec_to_bytes)
 #define TARVISK_ALSA(X)                                                                                      \
     X(snd_lib_error_set_handler) X(snd_pcm_open) X(snd_pcm_close) X(snd_pcm_set_params)                      \
     X(snd_pcm_get_params) X(snd_pcm_nonblock) X(snd_pcm_writei) X(snd_pcm_recover)
+// clang-format on
 
 namespace tk::linux_sound {
 

@@ -6,13 +6,6 @@
 
 namespace tk::linux_sound {
 
-namespace {
-
-// What the resampler is handed at a time.
-constexpr std::size_t kChunkFrames = 256;
-
-} // namespace
-
 // One sound playing: its frames as stereo float at the output's rate.
 class Mixer::Voice {
 public:
@@ -90,6 +83,9 @@ private:
         return done;
     }
 
+    // What the resampler is handed at a time.
+    static constexpr std::size_t kChunkFrames = 256;
+
     static long Feed(void* self, float** data)
     {
         auto& voice = *static_cast<Voice*>(self);
@@ -121,7 +117,8 @@ Mixer::~Mixer() = default;
 void Mixer::Play(std::shared_ptr<const Pcm> sound, bool loop)
 {
     // Made outside the lock: Render does not wait for it.
-    auto voice = sound && sound->Frames() > 0 ? std::make_unique<Voice>(std::move(sound), loop, rate_) : nullptr;
+    auto voice =
+        sound && sound->Frames() > 0 ? std::make_unique<Voice>(std::move(sound), loop, rate_) : nullptr;
     std::lock_guard lock(mutex_);
     if (current_) {
         current_->FadeOut(fade_frames_);

@@ -13,8 +13,6 @@
 
 #include "toolkit/sndfile/wav_decoder.h"
 
-#include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -29,8 +27,6 @@ class Mixer {
 public:
     Mixer(int rate, double rest_after_seconds);
     ~Mixer();
-    Mixer(const Mixer&) = delete;
-    Mixer& operator=(const Mixer&) = delete;
 
     // Plays `sound` in place of what sounds; nullptr only ends what sounds.
     void Play(std::shared_ptr<const Pcm> sound, bool loop);
@@ -38,8 +34,6 @@ public:
     // Fills `frames` frames of `out`. False once nothing has sounded for
     // `rest_after_seconds`.
     bool Render(float* out, std::size_t frames);
-
-    int Rate() const { return rate_; }
 
 private:
     class Voice;

@@ -1,16 +1,12 @@
 #pragma once
-// sndPlaySoundA on Linux. A request returns at once; a worker thread of the
-// player's own, started by the first request, reads the file through the
-// guarded libsndfile, keeps what it decoded for quick replay and hands it to
-// the mixer of the best output it can open (sink.h).
-// - The latest request wins over any still waiting or being decoded, and
-//   what sounds gives way at once, whatever the new request brings.
-// - A missing or unplayable file sounds a short alert, unless the request
-//   asks for no default sound.
-// - A lost output is opened anew at the next request, and a better output
-//   than the one in use is tried at every request, so a sound server that
-//   starts after the program is used from then on.
-// - With no output at all the program runs silent; one stderr line says so.
+// sndPlaySoundA on Linux. A request returns at once; the player's worker
+// thread, started by the first one, reads the file, keeps what it decoded for
+// quick replay and hands it to the best output it can open (sink.h).
+// - The latest request wins over any still waiting or being decoded, and what
+//   sounds gives way at once. A file that cannot be played sounds an alert.
+// - A lost output is opened anew at the next request, and a better one than
+//   that in use is tried at every request: a sound server that starts after
+//   the program is used from then on. With none, one stderr line says so.
 
 #include "toolkit/linux_sound/sink.h"
 #include "toolkit/linux_sound/sound_cache.h"
@@ -38,8 +34,6 @@ public:
     // The outputs to try, best first; by default this machine's (sink.h).
     explicit Player(std::vector<SinkOpener> outputs = {});
     ~Player() override;
-    Player(const Player&) = delete;
-    Player& operator=(const Player&) = delete;
 
     // Always reports success: failures are not the caller's concern.
     int sndPlaySoundA(const std::string& path, unsigned flags) override;
@@ -52,16 +46,14 @@ public:
         std::uint64_t opens = 0;     // outputs opened, the first included
         std::uint64_t decodes = 0;   // files read and decoded
         std::uint64_t fallbacks = 0; // alerts sounded for unplayable files
-        std::size_t cached_bytes = 0;
     };
     Stats GetStats() const;
 
 private:
     struct Request {
         std::string path;
-        bool loop = false;
-        bool alert = true;
-        std::uint64_t generation = 0;
+        bool loop, alert;
+        std::uint64_t generation;
     };
 
     void Run();

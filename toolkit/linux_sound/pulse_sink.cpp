@@ -13,8 +13,8 @@
 #include "toolkit/linux_sound/mixer.h"
 #include "toolkit/linux_sound/sink.h"
 
-#include <algorithm>
 #include <optional>
+#include <vector>
 #include <sys/time.h>
 
 namespace tk::linux_sound {
@@ -44,7 +44,6 @@ private:
         return std::unique_ptr<PulseSink, void (*)(PulseSink*)>(
             this, [](PulseSink* sink) { sink->pa_.pa_threaded_mainloop_unlock(sink->loop_); });
     }
-    bool Connect();
     template <typename Settled> bool Await(Settled settled);
     static void Signal(void* self);
     static void OnWrite(pa_stream* stream, std::size_t bytes, void* self);
@@ -56,14 +55,16 @@ private:
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
     std::optional<Mixer> mixer_;
+    std::vector<float> buffer_; // what OnWrite renders, copied into the stream
     bool corked_ = true;
     bool late_ = false;
 };
 
 PulseSink::~PulseSink()
 {
-    if (loop_ != nullptr)
-        pa_.pa_threaded_mainloop_stop(loop_);
+    if (loop_ == nullptr)
+        return;
+    pa_.pa_threaded_mainloop_stop(loop_);
     if (stream_ != nullptr) {
         pa_.pa_stream_disconnect(stream_);
         pa_.pa_stream_unref(stream_);
@@ -72,8 +73,7 @@ PulseSink::~PulseSink()
         pa_.pa_context_disconnect(context_);
         pa_.pa_context_unref(context_);
     }
-    if (loop_ != nullptr)
-        pa_.pa_threaded_mainloop_free(loop_);
+    pa_.pa_threaded_mainloop_free(loop_);
 }
 
 void PulseSink::Signal(void* self)
@@ -118,17 +118,13 @@ bool PulseSink::Open()
     pa_.pa_proplist_free(client);
     if (context_ == nullptr)
         return false;
-    pa_.pa_context_set_state_callback(context_, [](pa_context*, void* self) { Signal(self); }, this);
+    pa_.pa_context_set_state_callback(
+        context_, [](pa_context*, void* self) { Signal(self); }, this);
     // No server is started for the program: the desktop runs one, or there is none.
     if (pa_.pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
         pa_.pa_threaded_mainloop_start(loop_) < 0)
         return false;
     const auto lock = Lock();
-    return Connect();
-}
-
-bool PulseSink::Connect()
-{
     const auto context_settled = [&] {
         const pa_context_state_t state = pa_.pa_context_get_state(context_);
         return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
@@ -144,13 +140,14 @@ bool PulseSink::Connect()
     pa_.pa_proplist_free(media);
     if (stream_ == nullptr)
         return false;
-    pa_.pa_stream_set_state_callback(stream_, [](pa_stream*, void* self) { Signal(self); }, this);
+    pa_.pa_stream_set_state_callback(
+        stream_, [](pa_stream*, void* self) { Signal(self); }, this);
     pa_.pa_stream_set_write_callback(stream_, &PulseSink::OnWrite, this);
     pa_buffer_attr attr{};
     attr.maxlength = attr.prebuf = attr.minreq = attr.fragsize = static_cast<std::uint32_t>(-1);
     attr.tlength = static_cast<std::uint32_t>(pa_.pa_usec_to_bytes(kTargetLatency, &spec));
-    const auto flags =
-        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_FIX_RATE | PA_STREAM_START_CORKED);
+    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_FIX_RATE |
+                                                      PA_STREAM_START_CORKED);
     if (pa_.pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0)
         return false;
     const auto stream_settled = [&] {
@@ -190,21 +187,10 @@ void PulseSink::Play(std::shared_ptr<const Pcm> sound, bool loop)
 void PulseSink::OnWrite(pa_stream* stream, std::size_t bytes, void* self)
 {
     auto& sink = *static_cast<PulseSink*>(self);
-    bool keep = true;
-    while (bytes >= kFrameBytes) {
-        void* buffer = nullptr;
-        std::size_t size = bytes;
-        if (sink.pa_.pa_stream_begin_write(stream, &buffer, &size) < 0 || buffer == nullptr || size < kFrameBytes)
-            return;
-        const std::size_t frames = std::min(size, bytes) / kFrameBytes;
-        auto* out = static_cast<float*>(buffer);
-        if (sink.mixer_)
-            keep = sink.mixer_->Render(out, frames);
-        else
-            std::fill(out, out + 2 * frames, 0.0f);
-        sink.pa_.pa_stream_write(stream, buffer, frames * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
-        bytes -= frames * kFrameBytes;
-    }
+    const std::size_t frames = bytes / kFrameBytes;
+    sink.buffer_.assign(2 * frames, 0.0f);
+    const bool keep = !sink.mixer_ || sink.mixer_->Render(sink.buffer_.data(), frames);
+    sink.pa_.pa_stream_write(stream, sink.buffer_.data(), frames * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
     if (!keep && !sink.corked_) {
         sink.Unref(sink.pa_.pa_stream_cork(stream, 1, nullptr, nullptr));
         sink.corked_ = true;

@@ -24,9 +24,8 @@ public:
 // Opens a sink; nullptr when there is no such output.
 using SinkOpener = std::function<std::unique_ptr<Sink>()>;
 
-// The outputs of this machine, best first: the desktop's sound server, then
-// ALSA's default device. Each rests once nothing has sounded for
-// `rest_after_seconds`.
+// This machine's outputs, best first; each rests once nothing has sounded
+// for `rest_after_seconds`.
 std::unique_ptr<Sink> OpenPulseSink(double rest_after_seconds);
 std::unique_ptr<Sink> OpenAlsaSink(double rest_after_seconds);
 

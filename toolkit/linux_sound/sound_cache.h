@@ -7,6 +7,7 @@
 
 #include <list>
 #include <memory>
+#include <numeric>
 #include <utility>
 
 namespace tk::linux_sound {
@@ -41,10 +42,8 @@ public:
 
     std::size_t Bytes() const
     {
-        std::size_t bytes = 0;
-        for (const auto& item : items_)
-            bytes += item.second->Bytes();
-        return bytes;
+        return std::accumulate(items_.begin(), items_.end(), std::size_t{0},
+                               [](std::size_t sum, const Item& item) { return sum + item.second->Bytes(); });
     }
 
 private:

@@ -54,8 +54,8 @@ FileStamp StampFrom(const std::string& path, const struct stat& st)
 }
 
 // The limits and the decode loop, whatever the bytes came from.
-DecodeStatus Decode(const SndfileLibrary& sf, const std::optional<OpenedNote>& note, Pcm& out, const std::function<bool()>& cancelled,
-                    const DecodeLimits& limits)
+DecodeStatus Decode(const SndfileLibrary& sf, const std::optional<OpenedNote>& note, Pcm& out,
+                    const std::function<bool()>& cancelled, const DecodeLimits& limits)
 {
     if (!note)
         return DecodeStatus::Unreadable;

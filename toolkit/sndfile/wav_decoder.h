@@ -40,7 +40,10 @@ struct Pcm {
     int channels = 0;
     std::vector<std::int16_t> samples;
 
-    std::size_t Frames() const { return channels > 0 ? samples.size() / static_cast<std::size_t>(channels) : 0; }
+    std::size_t Frames() const
+    {
+        return channels > 0 ? samples.size() / static_cast<std::size_t>(channels) : 0;
+    }
     std::size_t Bytes() const { return samples.size() * sizeof(std::int16_t); }
 };
 
