@@ -2,10 +2,11 @@
 # The real program on a private sound server, PulseAudio or PipeWire as
 # TARVISK_SOUND_SERVER says, at 48 kHz: presses are heard, files of every
 # rate from 8 to 96 kHz at their pitch, with no step where one sound gives
-# way to the next, the stream follows the
-# user's switch of the default output, the server lists the program by its
-# name and icon, and after each server process is killed and started again
-# under it, as after a crash or an update, the next press is heard.
+# way to the next; the stream follows the user's switch of the default
+# output, and the server lists the program by its name and icon; a server
+# that comes after the program is used, and after each server process is
+# killed and started again under it, as after a crash or an update, the next
+# press is heard.
 # Usage: sound_server_test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 build=$1
@@ -115,6 +116,16 @@ check "the stream says what it plays" stream_named
 press 4 stop "$work/prog/Tunes/reset.wav"; sleep 0.3
 moves=$(switch_default_sink)
 check "the stream follows the user's switch of the default output ($moves)" follows "$moves"
+
+# A server that starts after the program: without one a press plays
+# through ALSA (whose device plays nothing here), and the press after the
+# server has come is heard on it.
+sound_server_down
+click "${string_x[2]}" "${string_y[2]}"
+click "${string_x[2]}" "${string_y[2]}"
+sound_server_up || exit 1
+record_press 1 "$work/late.raw"
+check "a server that starts after the program is used from the next press" heard "$work/late.raw"
 
 for process in $(sound_server_restarts); do
   restart_sound_server "$process" || exit 1
