@@ -45,7 +45,9 @@ as_root() {
 apt_run() {
   APT_OUTPUT=$(as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@" 2>&1)
 }
-apt_errors() { grep -E '^(E|W): ' <<<"$APT_OUTPUT" | sed 's/^/  /'; }
+apt_errors() {
+  grep -E '^(E|W): ' <<<"$APT_OUTPUT" | grep -vE 'configured multiple times|Some index files failed' | sed 's/^/  /'
+}
 
 # Updates the package indexes, once more after a pause when some failed to
 # download (a mirror in the middle of a sync, a dropped connection). What

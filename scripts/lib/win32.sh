@@ -124,8 +124,11 @@ build_win32() {
     tail -20 "$log" >&2
     return 1
   fi
+  # ctest runs the 32-bit suites with the loader that runs Wine's 32-bit half.
+  local emulator=()
+  [ "$arch" = i686 ] && [ -n "${WINE32_LOADER:-}" ] && emulator=(-DTARVISK_WINE="$WINE32_LOADER")
   if ! { cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-           -DTARVISK_WERROR=ON -DGTest_DIR="$gtest/lib/cmake/GTest" -DTARVISK_ART_DIR="$PWD/window/art" \
+           "${emulator[@]}" -DTARVISK_WERROR=ON -DGTest_DIR="$gtest/lib/cmake/GTest" -DTARVISK_ART_DIR="$PWD/window/art" \
            -DTARVISK_TUNES_DIR="$tunes" &&
          cmake --build "$out" -j2; } >>"$log" 2>&1; then
     grep -E "error|Error" "$log" | head -30 >&2
