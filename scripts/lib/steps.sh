@@ -16,9 +16,13 @@ step() {
   shift
   echo "== $name"
   "$@" || status=$?
-  printf '%s\t%s\t%s\n' "$name" $((SECONDS - start)) "$([ "$status" -eq 0 ] && echo ok || echo FAILED)" \
-    >>"$TARVISK_STEPS"
+  TARVISK_STEP_PREFIX="" record "$name" "$start" "$([ "$status" -eq 0 ] && echo ok || echo FAILED)"
   return "$status"
+}
+
+# record NAME START VERDICT: records a step that began at $SECONDS START.
+record() {
+  printf '%s\t%s\t%s\n' "${TARVISK_STEP_PREFIX:-}$1" $((SECONDS - $2)) "$3" >>"$TARVISK_STEPS"
 }
 
 # The table of the steps recorded, in the order they ended (steps that ran
