@@ -55,13 +55,15 @@ wine_loaders() { # DIR ROOT [qemu]
   printf '%s\n' '#!/bin/bash' 'bin=$(dirname "$0")' "$run \"\$@\"" >"$bin/wine" && chmod +x "$bin/wine"
 }
 
-# Makes the Wine prefix WINEPREFIX as the tests want it, by LOADER's wineboot
-# unless it is there, and returns once it is on disk: Wine's own fonts in its
+# Makes the Wine prefix WINEPREFIX (of WINEARCH) as the tests want it, by
+# LOADER's wineboot unless it is there, and returns once it is on disk: Wine's own fonts in its
 # Fonts folder (Debian's Wine doesn't look where fonts-wine puts them, and
 # would take whatever the machine has instead), and no sound driver, so that
 # no sound server of the machine's plays or answers.
 wine_prefix() { # LOADER SECONDS
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  # One made for the other width (a run of the other way) goes.
+  if ! grep -qsx "#arch=${WINEARCH:-win64}" "$WINEPREFIX/system.reg"; then
+    rm -rf "$WINEPREFIX"
     timeout "$2" "$1" wineboot -i >/dev/null 2>&1 || return 1
   fi
   cp -u /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" &&
