@@ -8,15 +8,14 @@
 # The build, its tests and the installer.
 TARVISK_WIN32_PACKAGES=(cmake make googletest g++-mingw-w64-i686 nsis)
 # What the tests run under: 64-bit Wine with its own fonts on a private X
-# display (its 32-bit half comes from a root of its own, scripts/lib/roots.sh);
-# the 64-bit build for machines without 32-bit support; unzip and 7-Zip to
-# look into the downloads.
-TARVISK_WINE_PACKAGES=(wine wine64 fonts-wine g++-mingw-w64-x86-64 xvfb xauth xdotool x11-utils
-                       imagemagick unzip 7zip mmdebstrap)
-# Where the kernel runs no 32-bit code, the shipped program runs in qemu;
-# elsewhere the loader's copy is pointed at the root's dynamic loader.
+# display, its 32-bit half from a root of its own (scripts/lib/roots.sh)
+# whose loader is pointed at the root's libraries with patchelf; the 64-bit
+# build for machines without 32-bit support; unzip and 7-Zip to look into
+# the downloads.
+TARVISK_WINE_PACKAGES=(wine wine64 fonts-wine mmdebstrap patchelf g++-mingw-w64-x86-64
+                       xvfb xauth xdotool x11-utils imagemagick unzip 7zip)
+# Where the kernel runs no 32-bit code, the shipped program runs in qemu.
 TARVISK_QEMU_PACKAGES=(qemu-user-static)
-TARVISK_NATIVE32_PACKAGES=(patchelf)
 
 # Whether this machine runs Wine's 32-bit loader itself, from the loader
 # folder DIR that wine_loaders made without qemu: some kernels run no 32-bit
