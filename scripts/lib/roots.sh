@@ -32,14 +32,15 @@ debian_mirror() {
 }
 
 # Runs mmdebstrap into a fresh TARGET, once more after a pause when the first
-# try fails (a mirror in the middle of a sync); the log goes to TARGET.log.
+# try fails (a mirror in the middle of a sync); a failure's log stays in
+# TARGET.log.
 make_root() { # TARGET SUITE options-and-mirrors...
   local target=$1 suite=$2 try
   shift 2
   ensure_packages mmdebstrap || return 1
   for try in 1 2; do
     as_root rm -rf "$target"
-    as_root mmdebstrap --quiet "$suite" "$target" "$@" >"$target.log" 2>&1 && return 0
+    as_root mmdebstrap --quiet "$suite" "$target" "$@" >"$target.log" 2>&1 && rm -f "$target.log" && return 0
     echo "mmdebstrap failed for $target:"
     grep -E '^(E|W): ' "$target.log" | sed 's/^/  /' | head -n 8
     [ "$try" -eq 1 ] && sleep 20
