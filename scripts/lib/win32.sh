@@ -7,62 +7,62 @@
 
 # The build, its tests and the installer.
 TARVISK_WIN32_PACKAGES=(cmake make googletest g++-mingw-w64-i686 nsis)
-# What the tests run under: Wine with its own fonts on a private X display;
-# the 64-bit build for machines without 32-bit support; unzip and 7-Zip to
-# look into the downloads.
-TARVISK_WINE_PACKAGES=(wine wine32:i386 wine64 fonts-wine g++-mingw-w64-x86-64 xvfb xauth xdotool x11-utils
-                       imagemagick unzip 7zip)
+# What the tests run under: 64-bit Wine with its own fonts on a private X
+# display, its 32-bit half from a root of its own (scripts/lib/roots.sh)
+# whose loader is pointed at the root's libraries with patchelf; the 64-bit
+# build for machines without 32-bit support; unzip and 7-Zip to look into
+# the downloads.
+TARVISK_WINE_PACKAGES=(wine wine64 fonts-wine mmdebstrap patchelf g++-mingw-w64-x86-64
+                       xvfb xauth xdotool x11-utils imagemagick unzip 7zip)
 # Where the kernel runs no 32-bit code, the shipped program runs in qemu.
 TARVISK_QEMU_PACKAGES=(qemu-user-static)
 
-# Like ensure_packages; Wine's 32-bit half needs the i386 architecture first.
-ensure_win32_packages() {
-  if [[ " $* " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    local sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo dpkg --add-architecture i386
-    $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
-  fi
-  ensure_packages "$@"
+# Whether this machine runs Wine's 32-bit loader itself, from the loader
+# folder DIR that wine_loaders made without qemu: some kernels run no 32-bit
+# code, or not all that Wine needs. A binfmt handler that hands it to qemu
+# doesn't count, since the whole suite would then crawl.
+wine32_runs() { # DIR
+  ! grep -qsx enabled /proc/sys/fs/binfmt_misc/qemu-i386 && timeout 60 "$1/lib/wine/wine" --version >/dev/null 2>&1
 }
 
-# Whether this kernel runs Wine's 32-bit loader itself: some can't execute
-# 32-bit code at all. A binfmt handler that hands it to qemu doesn't count,
-# since the whole suite would then crawl.
-wine32_runs() {
-  ! grep -qsx enabled /proc/sys/fs/binfmt_misc/qemu-i386 && /usr/lib/wine/wine --version >/dev/null 2>&1
-}
-
-# Fills DIR with a loader folder of Wine's in which the 32-bit loader "wine"
-# runs the real one through qemu-user. Wine starts a new process with the
+# Fills DIR with a loader folder of Wine's whose 32-bit loader "wine" runs
+# the one of ROOT, Wine's i386 root, with the root's libraries and none of
+# the host's: through qemu-user where the kernel runs no 32-bit code (with
+# "qemu"), otherwise through the root's own dynamic loader, named in the
+# copy as its interpreter (patchelf). Wine starts a new process with the
 # loader of the other width found beside its own, so what runs from
-# DIR/lib/wine/wine64 or DIR/lib/wine/wine starts its 32-bit children
-# through qemu too. Libraries and data stay Wine's own, by links; the two
-# loaders are copies, since Wine finds its folder from the loader's real path.
-wine_qemu_loaders() { # DIR
-  local bin=$1/lib/wine triplet
-  command -v qemu-i386-static >/dev/null || return 1
+# DIR/lib/wine/wine64 or DIR/lib/wine/wine starts its 32-bit children the
+# same way. Libraries and data stay Wine's own, by links; the two loaders
+# are copies, since Wine finds its folder from the loader's real path.
+wine_loaders() { # DIR ROOT [qemu]
+  local bin=$1/lib/wine root=$2 run
   mkdir -p "$bin" "$1/share" || return 1
-  for triplet in x86_64-linux-gnu i386-linux-gnu; do
-    ln -sfn "/usr/lib/$triplet" "$1/lib/$triplet"
-  done
+  ln -sfn /usr/lib/x86_64-linux-gnu "$1/lib/x86_64-linux-gnu"
+  ln -sfn "$root/usr/lib/i386-linux-gnu" "$1/lib/i386-linux-gnu"
   ln -sfn /usr/share/wine "$1/share/wine"
   ln -sfn /usr/lib/wine/wineserver "$bin/wineserver"
-  cp -u /usr/lib/wine/wine64 "$bin/wine64" && cp -u /usr/lib/wine/wine "$bin/wine.i386" || return 1
-  # Wine reads its folder from the real loader's path and its name from
-  # argv[0]; the top 64 KiB stay free for Wine's own use.
-  printf '%s\n' '#!/bin/sh' 'bin=$(dirname "$0")' \
-    'WINELOADERNOEXEC=1 exec qemu-i386-static -R 0xffff0000 -0 "$bin/wine" "$bin/wine.i386" "$@"' \
-    >"$bin/wine" && chmod +x "$bin/wine"
+  cp /usr/lib/wine/wine64 "$bin/wine64" && cp "$root/usr/lib/wine/wine" "$bin/wine.i386" || return 1
+  if [ "${3:-}" = qemu ]; then
+    # Files are looked up in the root first; the top 64 KiB stay free for
+    # Wine's own use; Wine reads its name from argv[0].
+    command -v qemu-i386-static >/dev/null || return 1
+    run="WINELOADERNOEXEC=1 exec qemu-i386-static -L '$root' -R 0xffff0000 -0 \"\$bin/wine\" \"\$bin/wine.i386\""
+  else
+    patchelf --set-interpreter "$root/lib/i386-linux-gnu/ld-linux.so.2" "$bin/wine.i386" || return 1
+    run="LD_LIBRARY_PATH='$root/lib/i386-linux-gnu:$root/usr/lib/i386-linux-gnu' exec -a \"\$bin/wine\" \"\$bin/wine.i386\""
+  fi
+  printf '%s\n' '#!/bin/bash' 'bin=$(dirname "$0")' "$run \"\$@\"" >"$bin/wine" && chmod +x "$bin/wine"
 }
 
-# Makes the Wine prefix WINEPREFIX as the tests want it, by LOADER's wineboot
-# unless it is there, and returns once it is on disk: Wine's own fonts in its
+# Makes the Wine prefix WINEPREFIX (of WINEARCH) as the tests want it, by
+# LOADER's wineboot unless it is there, and returns once it is on disk: Wine's own fonts in its
 # Fonts folder (Debian's Wine doesn't look where fonts-wine puts them, and
 # would take whatever the machine has instead), and no sound driver, so that
 # no sound server of the machine's plays or answers.
 wine_prefix() { # LOADER SECONDS
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  # One made for the other width (a run of the other way) goes.
+  if ! grep -qsx "#arch=${WINEARCH:-win64}" "$WINEPREFIX/system.reg"; then
+    rm -rf "$WINEPREFIX"
     timeout "$2" "$1" wineboot -i >/dev/null 2>&1 || return 1
   fi
   cp -u /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" &&
@@ -125,8 +125,11 @@ build_win32() {
     tail -20 "$log" >&2
     return 1
   fi
+  # ctest runs the 32-bit suites with the loader that runs Wine's 32-bit half.
+  local emulator=()
+  [ "$arch" = i686 ] && [ -n "${WINE32_LOADER:-}" ] && emulator=(-DTARVISK_WINE="$WINE32_LOADER")
   if ! { cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-           -DTARVISK_WERROR=ON -DGTest_DIR="$gtest/lib/cmake/GTest" -DTARVISK_ART_DIR="$PWD/window/art" \
+           "${emulator[@]}" -DTARVISK_WERROR=ON -DGTest_DIR="$gtest/lib/cmake/GTest" -DTARVISK_ART_DIR="$PWD/window/art" \
            -DTARVISK_TUNES_DIR="$tunes" &&
          cmake --build "$out" -j2; } >>"$log" 2>&1; then
     grep -E "error|Error" "$log" | head -30 >&2

@@ -1,5 +1,7 @@
 // The real program started several times in one user session: exactly one
 // keeps running, and a crashed run leaves nothing that blocks the next.
+// Without a runtime folder the lock lives in a folder of the user's own in
+// TMPDIR, and one that someone else made there first is not used.
 
 #include <gtest/gtest.h>
 
@@ -38,17 +40,23 @@ protected:
     }
     void TearDown() override
     {
+        StopAll();
+        fs::remove_all(runtime_);
+    }
+    void StopAll()
+    {
         for (pid_t pid : started_) {
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
         }
-        fs::remove_all(runtime_);
+        started_.clear();
     }
 
+    // Without a runtime folder, TMPDIR is the test's own folder.
     pid_t Start()
     {
-        std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + runtime_.string(),
-                                        "HOME=" + runtime_.string()};
+        std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "HOME=" + runtime_.string(),
+                                        (in_tmp_ ? "TMPDIR=" : "XDG_RUNTIME_DIR=") + runtime_.string()};
         // The tests' silent sound output.
         for (const char* name : {"PULSE_SERVER", "ALSA_CONFIG_PATH"})
             if (const char* value = std::getenv(name))
@@ -61,7 +69,7 @@ protected:
         char* argv[] = {exe.data(), nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        std::string out = (runtime_ / ("output-" + std::to_string(started_.size()) + ".txt")).string();
+        std::string out = (runtime_ / ("output-" + std::to_string(starts_++) + ".txt")).string();
         posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         posix_spawn_file_actions_addopen(&actions, 2, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         pid_t pid = 0;
@@ -83,10 +91,13 @@ protected:
         return false;
     }
 
+    fs::path TmpFolder() const { return runtime_ / ("tarvisk-" + std::to_string(getuid())); }
+    fs::path LockFile() const { return (in_tmp_ ? TmpFolder() : runtime_) / "tarvisk.lock"; }
+
     // True once some process holds the instance lock.
     bool LockHeld() const
     {
-        int fd = open((runtime_ / "tarvisk.lock").c_str(), O_RDWR | O_CLOEXEC);
+        int fd = open(LockFile().c_str(), O_RDWR | O_CLOEXEC);
         if (fd < 0)
             return false;
         bool held = flock(fd, LOCK_EX | LOCK_NB) != 0;
@@ -100,29 +111,56 @@ protected:
         return LockHeld();
     }
     void Forget(pid_t pid) { std::erase(started_, pid); }
-    // What the n-th start printed.
-    std::string Output(std::size_t n) const
+    // What the n-th start (from 0) printed.
+    std::string Output(int n) const
     {
         std::ifstream in(runtime_ / ("output-" + std::to_string(n) + ".txt"));
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
     fs::path runtime_;
+    bool in_tmp_ = false;
+    int starts_ = 0;
     std::vector<pid_t> started_;
 };
 
 TEST_F(SingleInstance, SecondStartEndsAtOnceAndSilently)
 {
-    pid_t first = Start();
-    ASSERT_TRUE(WaitForLock());
-    pid_t second = Start();
+    for (bool in_tmp : {false, true}) {
+        SCOPED_TRACE(in_tmp ? "lock in TMPDIR" : "lock in the runtime folder");
+        in_tmp_ = in_tmp;
+        pid_t first = Start();
+        ASSERT_TRUE(WaitForLock());
+        pid_t second = Start();
+        int status = 0;
+        ASSERT_TRUE(Ended(second, status)) << "the second start keeps running";
+        Forget(second);
+        EXPECT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(Output(starts_ - 1), "") << "the second start printed something";
+        EXPECT_EQ(waitpid(first, &status, WNOHANG), 0) << "the first run ended";
+        StopAll();
+    }
+    EXPECT_EQ(fs::status(TmpFolder()).permissions(), fs::perms::owner_all);
+}
+
+TEST_F(SingleInstance, LockFolderInTmpTakenByAnotherUserIsNotUsed)
+{
+    // Made first by someone else for everyone to write, its lock held: a
+    // start neither ends for it nor takes a lock there, and says so.
+    in_tmp_ = true;
+    fs::create_directory(TmpFolder());
+    fs::permissions(TmpFolder(), fs::perms::all);
+    int squatter = open(LockFile().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    ASSERT_EQ(flock(squatter, LOCK_EX | LOCK_NB), 0);
+    pid_t pid = Start();
+    const std::string said = "is not a private folder of this user";
+    for (int i = 0; i < 2000 && Output(0).find(said) == std::string::npos; ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_NE(Output(0).find(said), std::string::npos) << Output(0);
     int status = 0;
-    ASSERT_TRUE(Ended(second, status)) << "the second start keeps running";
-    Forget(second);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(Output(1), "") << "the second start printed something";
-    EXPECT_EQ(waitpid(first, &status, WNOHANG), 0) << "the first run ended";
+    EXPECT_FALSE(Ended(pid, status, 1s)) << "the squatter's lock ended the start";
+    close(squatter);
 }
 
 TEST_F(SingleInstance, TenSimultaneousStartsLeaveExactlyOne)

@@ -44,8 +44,11 @@ check "zip: copyright.txt holds FluidR3 GM's notice for the recorded notes" bash
   'unzip -p "$1" "tarvisk-$2-win32/copyright.txt" | grep -qF "Copyright: 2000-2002, 2008 Frank Wen"' \
   _ "$zip" "$version"
 
-# What NSIS packed, by 7-Zip, and the script CPack gave it.
-7zz l -slt "$installer" | sed -n 's/^Path = //p' | tr '\\' / >"$work/packed.txt"
+# What NSIS packed, by 7-Zip (7zz in Debian 12's 7zip, 7z in Debian 13's),
+# and the script CPack gave it.
+sevenzip=$(command -v 7zz 7z | head -n 1)
+check "7-Zip is installed" test -n "$sevenzip"
+"${sevenzip:-7zz}" l -slt "$installer" | sed -n 's/^Path = //p' | tr '\\' / >"$work/packed.txt"
 packed_side_by_side() {
   local file
   for file in tarvisk.exe Tunes/reset.wav Tunes/Acoustic/E.wav copyright.txt; do

@@ -1,0 +1,128 @@
+# Debian roots made with mmdebstrap from Debian's packages, from the mirror
+# this machine installs from, and kept between runs in TARVISK_CACHE
+# (default ~/.cache/tarvisk), outside every build folder, so that a fresh
+# clone makes them once and later runs reuse them:
+#   debian-CODENAME/   another release, amd64, filled by the project's own
+#                      install step as a new user's machine would be;
+#   wine-i386-VERSION/ Wine's 32-bit half of exactly the host's Wine
+#                      version, extracted, not installed: its loader runs
+#                      from there, so the host needs no i386 architecture.
+# A root is complete once its file .made exists. Sourced, after packages.sh.
+
+TARVISK_CACHE=${TARVISK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tarvisk}
+
+# The host's Debian sources, with the host's codename (and its -updates and
+# -security suites) changed to CODENAME.
+sources_for() { # CODENAME
+  local host list
+  host=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  for list in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$list" ] && grep -q debian "$list" && sed -E "/^#/d; s/\b$host(-[a-z]+)?\b/$1\1/g" "$list" && echo
+  done
+  grep -hsE '^deb .*debian' /etc/apt/sources.list /etc/apt/sources.list.d/*.list |
+    sed -E "s/\b$host(-[a-z]+)?\b/$1\1/g"
+}
+
+# The URI of the host's main Debian archive, for a root's first packages.
+debian_mirror() {
+  local uri
+  uri=$(sources_for x | sed -nE 's/^URIs: *([^ ]*).*/\1/p; s/^deb (\[[^]]*\] )?([^ ]*) x .*/\2/p' |
+    grep -v security | head -n 1)
+  echo "${uri:-http://deb.debian.org/debian}"
+}
+
+# Runs mmdebstrap into a fresh TARGET, once more after a pause when the first
+# try fails (a mirror in the middle of a sync); a failure's log stays in
+# TARGET.log.
+make_root() { # TARGET SUITE options-and-mirrors...
+  local target=$1 suite=$2 try
+  shift 2
+  ensure_packages mmdebstrap || return 1
+  for try in 1 2; do
+    as_root rm -rf "$target"
+    as_root mmdebstrap --quiet "$suite" "$target" "$@" >"$target.log" 2>&1 && rm -f "$target.log" && return 0
+    echo "mmdebstrap failed for $target:"
+    grep -E '^(E|W): ' "$target.log" | sed 's/^/  /' | head -n 8
+    [ "$try" -eq 1 ] && sleep 20
+  done
+  return 1
+}
+
+# Makes TARVISK_CACHE/debian-CODENAME unless it is there: Debian's essential
+# packages and apt from the main suite, then the host's sources for that
+# release (its updates and security too) for the install step to use.
+# Prints the folder.
+debian_root() { # CODENAME
+  local root=$TARVISK_CACHE/debian-$1
+  if [ ! -f "$root/.made" ]; then
+    mkdir -p "$TARVISK_CACHE"
+    make_root "$root" "$1" --variant=apt "deb $(debian_mirror) $1 main" >&2 || return 1
+    as_root sh -c 'rm -f "$1"/etc/apt/sources.list.d/* "$1/etc/apt/sources.list" &&
+      cat >"$1/etc/apt/sources.list.d/debian.sources" &&
+      cp /etc/resolv.conf "$1/etc/resolv.conf" && touch "$1/.made"' sh "$root" < <(sources_for "$1") ||
+      return 1
+  fi
+  echo "$root"
+}
+
+# Runs COMMAND as root inside ROOT, with FOLDER of the host at /tarvisk, in a
+# mount namespace of its own: the mounts end with the command. What it
+# leaves in FOLDER then belongs to the user again.
+in_root() { # ROOT FOLDER COMMAND...
+  local root=$1 folder=$2 status=0
+  shift 2
+  as_root mkdir -p "$root/tarvisk"
+  as_root unshare --mount --propagation private -- sh -ec '
+    root=$1 folder=$2
+    shift 2
+    mount -t proc proc "$root/proc"
+    mount --rbind /sys "$root/sys"
+    mount --rbind /dev "$root/dev"
+    mount -t tmpfs tmpfs "$root/dev/shm"
+    mount -t tmpfs tmpfs "$root/tmp"
+    mount -t tmpfs tmpfs "$root/run"
+    mount --bind "$folder" "$root/tarvisk"
+    exec chroot "$root" env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
+      TERM="${TERM:-dumb}" "$@"' sh "$root" "$folder" "$@" || status=$?
+  [ "$(id -u)" -eq 0 ] || sudo chown -R "$(id -u):$(id -g)" "$folder"
+  return "$status"
+}
+
+# Makes TARVISK_CACHE/wine-i386-VERSION unless it is there: wine32 and libwine
+# for i386 of exactly the host's Wine version, with their libraries, from the
+# suites the host's Wine came from, so that its two halves are one version.
+# Older ones go. Prints the folder.
+wine_i386_root() {
+  local version root release uri suite component suites=() mirrors=()
+  version=$(dpkg-query -W -f='${Version}' libwine 2>/dev/null) || { echo "Wine is not installed" >&2; return 1; }
+  root=$TARVISK_CACHE/wine-i386-${version//:/_}
+  if [ ! -f "$root/.made" ]; then
+    # "libwine | VERSION | URI SUITE/COMPONENT ARCH Packages"
+    while read -r uri suite component; do
+      mirrors+=("deb [arch=i386] $uri $suite $component")
+      suites+=("$suite")
+    done < <(apt-cache madison libwine | awk -F' [|] ' -v v="$version" '$2 == v { print $3 }' |
+               sed -E 's|^([^ ]*) ([^/ ]*)/([^ ]*) .*|\1 \2 \3|' | sort -u)
+    if [ ${#mirrors[@]} -eq 0 ]; then
+      echo "No Debian archive known to apt has Wine $version" >&2
+      return 1
+    fi
+    # An updates or security suite holds only what changed: the release too.
+    release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    [[ " ${suites[*]} " == *" $release "* ]] || mirrors+=("deb [arch=i386] $uri $release main")
+    mkdir -p "$TARVISK_CACHE"
+    as_root rm -rf "$TARVISK_CACHE"/wine-i386-*
+    make_root "$root" "${suites[0]}" --variant=extract --architectures=i386 \
+      --include="wine32=$version,libwine=$version" "${mirrors[@]}" >&2 || return 1
+    # Installing libwine marks libz-mingw-w64's DLL as Wine's own in Wine's
+    # folder; extracting runs no maintainer script, so that is done here.
+    # The root's own library cache, so that no library is taken from the host.
+    as_root sh -ec 'dll=$1/usr/i686-w64-mingw32/lib/zlib1.dll
+      { head -c 64 "$dll"; printf "Wine builtin DLL"; head -c 16 /dev/zero; tail -c +97 "$dll"; } \
+        >"$1/usr/lib/i386-linux-gnu/wine/i386-windows/zlib1.dll"
+      echo "include /etc/ld.so.conf.d/*.conf" >"$1/etc/ld.so.conf"
+      ldconfig -r "$1"
+      touch "$1/.made"' sh "$root" || return 1
+  fi
+  echo "$root"
+}
