@@ -32,23 +32,28 @@ struct Voice {
     std::size_t at = 0;
 };
 
-void Fill(pa_stream* stream, std::size_t bytes, void* data)
+// Writes all the server asks for: a buffer it lends may be smaller.
+void Fill(pa_stream* stream, std::size_t wanted, void* data)
 {
     auto& voice = *static_cast<Voice*>(data);
-    void* buffer = nullptr;
-    if (pa_stream_begin_write(stream, &buffer, &bytes) < 0 || buffer == nullptr)
-        return;
-    auto* out = static_cast<float*>(buffer);
-    const std::size_t frames = bytes / sizeof(float);
-    for (std::size_t i = 0; i < frames; ++i) {
-        if (voice.playing == nullptr) {
-            out[i] = 0.0f;
-            continue;
+    while (wanted >= sizeof(float)) {
+        void* buffer = nullptr;
+        std::size_t bytes = wanted;
+        if (pa_stream_begin_write(stream, &buffer, &bytes) < 0 || bytes < sizeof(float))
+            return;
+        auto* out = static_cast<float*>(buffer);
+        const std::size_t frames = bytes / sizeof(float);
+        for (std::size_t i = 0; i < frames; ++i) {
+            if (voice.playing == nullptr) {
+                out[i] = 0.0f;
+                continue;
+            }
+            out[i] = (*voice.playing)[voice.at];
+            voice.at = (voice.at + 1) % voice.playing->size();
         }
-        out[i] = (*voice.playing)[voice.at];
-        voice.at = (voice.at + 1) % voice.playing->size();
+        pa_stream_write(stream, buffer, frames * sizeof(float), nullptr, 0, PA_SEEK_RELATIVE);
+        wanted -= frames * sizeof(float);
     }
-    pa_stream_write(stream, buffer, frames * sizeof(float), nullptr, 0, PA_SEEK_RELATIVE);
 }
 
 void Signal(pa_threaded_mainloop* loop) { pa_threaded_mainloop_signal(loop, 0); }
