@@ -22,9 +22,14 @@ source "$source_dir/scripts/lib/xvfb.sh"
 source "$source_dir/scripts/lib/pulse.sh"
 
 work=$(mktemp -d)
-cleanup() { stop_pulse; stop_xvfb; rm -rf "$work"; }
+holder=
+cleanup() { [ -n "$holder" ] && kill "$holder" && wait "$holder"; stop_pulse; stop_xvfb; rm -rf "$work"; }
 start_xvfb || exit 1
 trap cleanup EXIT
+# A client for the whole run: Xvfb resets when its last one leaves, and
+# refuses the next run's watcher meanwhile.
+xprop -root -spy >/dev/null 2>&1 &
+holder=$!
 if [ "${TARVISK_BENCH_SOUND:-0}" = 1 ]; then
   start_pulse 48000 || exit 1
 else
