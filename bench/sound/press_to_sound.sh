@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
-# Press to sound: the tuner against a bare player (a minimal Qt window whose
-# press calls alSourcePlay on a preloaded buffer, OpenAL Soft as it comes),
-# both pressed by X input on a private Xvfb, both heard through one private
+# Press to sound: the tuner against a bare player (a minimal Qt window that
+# loops a note through one libpulse stream with a 10 ms target length), both
+# pressed by X input on a private Xvfb, both heard through one private
 # PulseAudio server whose null sink is recorded, in one run. For each, the
-# delay from a press to its note in the recording with nothing sounding
-# (idle) and while a note sounds (busy), and the dropouts: gaps in a
-# sounding note. TARVISK_BENCH_STRESS=1 runs it all beside stress-ng --cpu 2.
+# delay from a press to its note in the recording from rest, two seconds
+# after a stop (idle), while a note sounds (busy), and from a stop to silence
+# (stop); then, in ROUNDS_LONG (3) more rounds, from rest after LONG_IDLE_S
+# (40) seconds, longer than the tuner keeps its output ready (long). And the
+# dropouts: gaps in a sounding note. TARVISK_BENCH_STRESS=1 runs it all
+# beside stress-ng --cpu 2.
 # Usage: bench/sound/press_to_sound.sh [BUILD_DIR [PROGRAM]]
 set -uo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath "${1:-$source_dir/build}")
 program=$(realpath "${2:-$build/tarvisk}")
 rounds=${ROUNDS:-9}
+rounds_long=${ROUNDS_LONG:-3}
+long_idle_s=${LONG_IDLE_S:-40}
+rest_s=2
 source "$source_dir/scripts/lib/packages.sh"
 ensure_packages "${TARVISK_PACKAGES[@]}" "${TARVISK_BENCH_PACKAGES[@]}"
 cmake --build "$build" --target tarvisk_recording_analysis tarvisk_bare_player tarvisk_tunes_library -j2 \
@@ -42,6 +48,30 @@ press() { # string index, kind of press, file it should bring, button
   xdotool click "${4:-1}"
 }
 
+# A program's rounds, through its function ROUND (round number, kind of its
+# first press): a note, another in its place and a stop, each from rest, then
+# each after a long idle.
+play_rounds() { # round function
+  local r
+  for r in $(seq "$rounds"); do sleep "$rest_s"; "$1" "$r" idle; done
+  for r in $(seq "$rounds_long"); do sleep "$long_idle_s"; "$1" "$r" long; done
+}
+
+# The tuner in loop mode: a string's note, another's in its place, the reset.
+tarvisk_round() {
+  local i=$(($1 % 6)) other=$((($1 + 3) % 6))
+  press "$i" "$2" "$tones/${note_files[$i]}"; sleep 1
+  press "$other" busy "$tones/${note_files[$other]}"; sleep 1
+  press "$other" stop "$reset"
+}
+
+# The bare player: its left presses take turns between its two notes.
+bare_round() {
+  press 0 "$2" "$tones/A.wav"; sleep 1
+  press 0 busy "$tones/D.wav"; sleep 1
+  press 0 stop "$reset" 3
+}
+
 rate=48000
 start_pulse "$rate" || exit 1
 if [ "${TARVISK_BENCH_STRESS:-0}" = 1 ]; then
@@ -52,21 +82,14 @@ fi
 start_recording "$work/sink.raw" || { echo "no recording"; exit 1; }
 origin=$(recording_origin_ns)
 
-# The tuner in loop mode: a note, another in its place, the reset.
 events="$work/events.tarvisk"
 : >"$events"
 start_app || { echo "the tuner did not start"; exit 1; }
 sleep 6 # the opening chord
-for r in $(seq "$rounds"); do
-  i=$((r % 6)) other=$(((r + 3) % 6))
-  press "$i" idle "$tones/${note_files[$i]}"; sleep 1
-  press "$other" busy "$tones/${note_files[$other]}"; sleep 1
-  press "$other" stop "$reset"; sleep 1.2 # the device rests again
-done
+play_rounds tarvisk_round
 [ -s "$work/out.txt" ] && { echo "the tuner said:"; cat "$work/out.txt"; }
 stop_app
 
-# The bare player: its note, another in its place, a stop.
 events="$work/events.bare"
 : >"$events"
 "$build/bench/sound/tarvisk_bare_player" "$tones/A.wav" "$tones/D.wav" >"$work/bare.txt" 2>&1 &
@@ -75,19 +98,15 @@ window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Bare player$' |
 [ -n "$window" ] || { echo "the bare player did not start"; cat "$work/bare.txt"; exit 1; }
 sleep 1
 read -r wx wy < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
-for r in $(seq "$rounds"); do
-  press 0 idle "$tones/A.wav"; sleep 1
-  press 0 busy "$tones/D.wav"; sleep 1
-  press 0 stop "$reset" 3; sleep 1.2
-done
+play_rounds bare_round
 stop_app
 stop_recording
 
 analyse() { # events file
   "$build/bench/sound/tarvisk_recording_analysis" "$work/sink.raw" "$rate" "$origin" "$1" |
-    grep -E "^(latency|dropouts|idle|busy|stop|gap)"
+    grep -E "^(latency|dropouts|idle|busy|stop|long|gap)"
 }
 echo "== tarvisk"
 analyse "$work/events.tarvisk"
-echo "== bare player (alSourcePlay, OpenAL Soft's default settings)"
+echo "== bare player (one libpulse stream, 10 ms target length)"
 analyse "$work/events.bare"

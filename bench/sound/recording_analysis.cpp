@@ -4,8 +4,9 @@
 // the dropouts: gaps of silence inside a sounding note, until the next press.
 //
 // Usage: tarvisk_recording_analysis RECORDING RATE ORIGIN_NS EVENTS
-// EVENTS lines: CLICK_NS KIND PATH: KIND is idle (nothing sounds), pitch (the
-// same, then measured) or the name of a transition (a sound is replaced);
+// EVENTS lines: CLICK_NS KIND PATH: KIND is idle (nothing sounds), long (the
+// same, after a long idle), pitch (as idle, then measured) or the name of a
+// transition (a sound is replaced);
 // PATH is the file whose start the press should bring.
 
 #include "tools/tunes/pitch.h"
@@ -252,7 +253,7 @@ int main(int argc, char** argv)
             }
         }
         latency_ms[e.kind == "pitch" ? "idle" : e.kind].push_back(ms);
-        if (e.kind != "idle" && e.kind != "pitch") {
+        if (e.kind != "idle" && e.kind != "long" && e.kind != "pitch") {
             // Where the old sound ends and the new one begins; from a little
             // before the press, since its time in the recording is only known
             // to the sink's buffering. A dropout there is the server's or the

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Spawn to first paint: the tuner against a bare Qt tool window of the same
-# size showing one image, built in the same build. A private Xvfb without a
-# window manager; RUNS (15) alternating runs of each, timed from the spawn to
-# the first X damage of a window of the program. Reports both medians, their
-# ratio and the median resident memory of each once settled (SETTLE_MS, 3000
-# by default, after the first paint). TARVISK_BENCH_SOUND=1 gives both a
-# private PulseAudio server, so the tuner's opening chord really sounds.
+# size showing the tuner's artwork, read as the tuner reads it, built in the
+# same build. A private Xvfb without a window manager; RUNS (15) alternating
+# runs of each, timed from the spawn to the first X damage of a window of the
+# program. Reports both medians, their ratio and the median resident memory
+# of each once settled (SETTLE_MS, 3000 by default, after the first paint).
+# TARVISK_BENCH_SOUND=1 gives both a private PulseAudio server, so the
+# tuner's opening chord really sounds.
 # Usage: bench/startup/first_paint.sh [BUILD_DIR [PROGRAM]]
 set -uo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -21,13 +22,18 @@ source "$source_dir/scripts/lib/xvfb.sh"
 source "$source_dir/scripts/lib/pulse.sh"
 
 work=$(mktemp -d)
-cleanup() { stop_pulse; stop_xvfb; rm -rf "$work"; }
+holder=
+cleanup() { [ -n "$holder" ] && kill "$holder" && wait "$holder"; stop_pulse; stop_xvfb; rm -rf "$work"; }
 start_xvfb || exit 1
 trap cleanup EXIT
+# A client for the whole run: Xvfb resets when its last one leaves, and
+# refuses the next run's watcher meanwhile.
+xprop -root -spy >/dev/null 2>&1 &
+holder=$!
 if [ "${TARVISK_BENCH_SOUND:-0}" = 1 ]; then
   start_pulse 48000 || exit 1
 else
-  # No server to find: OpenAL Soft falls through to ALSA and finds no card.
+  # No server to find: the sound output falls back to ALSA, which has no card.
   export PULSE_SERVER=unix:/nonexistent/tarvisk-no-pulse
 fi
 mkdir -p "$work/prog" "$work/run"
