@@ -7,7 +7,8 @@
 # after a stop (idle), while a note sounds (busy), and from a stop to silence
 # (stop); then, in ROUNDS_LONG (3) more rounds, from rest after LONG_IDLE_S
 # (40) seconds, longer than the tuner keeps its output ready (long). And the
-# dropouts: gaps in a sounding note. TARVISK_BENCH_STRESS=1 runs it all
+# dropouts: gaps in a sounding note; and what the tuner holds resident once
+# its notes have played and its stream rests. TARVISK_BENCH_STRESS=1 runs it all
 # beside stress-ng --cpu 2.
 # Usage: bench/sound/press_to_sound.sh [BUILD_DIR [PROGRAM]]
 set -uo pipefail
@@ -87,6 +88,9 @@ events="$work/events.tarvisk"
 start_app || { echo "the tuner did not start"; exit 1; }
 sleep 6 # the opening chord
 play_rounds tarvisk_round
+# What the tuner holds once its notes have played and its stream rests.
+sleep 16
+tarvisk_rss=$(awk '/^VmRSS:/ {printf "%.1f MiB", $2 / 1024}' "/proc/$app/status")
 [ -s "$work/out.txt" ] && { echo "the tuner said:"; cat "$work/out.txt"; }
 stop_app
 
@@ -106,7 +110,7 @@ analyse() { # events file
   "$build/bench/sound/tarvisk_recording_analysis" "$work/sink.raw" "$rate" "$origin" "$1" |
     grep -E "^(latency|dropouts|idle|busy|stop|long|gap)"
 }
-echo "== tarvisk"
+echo "== tarvisk (resident after its notes: $tarvisk_rss)"
 analyse "$work/events.tarvisk"
 echo "== bare player (one libpulse stream, 10 ms target length)"
 analyse "$work/events.bare"

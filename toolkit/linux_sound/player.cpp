@@ -11,9 +11,9 @@ namespace tk::linux_sound {
 
 namespace {
 
-// Enough for several sets of notes; a larger file still plays, it is just
-// not kept once something else sounds.
-constexpr std::size_t kCacheBudgetBytes = std::size_t{16} << 20;
+// The notes of a few strings, replayed without reading them again (a read
+// takes about a millisecond and a half); more is memory held for nothing.
+constexpr std::size_t kCacheBudgetBytes = std::size_t{1} << 20;
 
 std::vector<SinkOpener> ThisMachine()
 {
