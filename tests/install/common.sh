@@ -1,6 +1,8 @@
 # Helpers of the install tests. Sourced; the caller sets "work" to its
 # private temporary folder and has started Xvfb for start_installed.
 
+tests_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
 # The sets of the default library (tools/tunes/default_sets.h).
 default_sets=(Acoustic Electric Nylon Sine "Drop D" DADGAD "Open G" "Open D" "E flat")
 
@@ -20,7 +22,8 @@ finish() {
 
 # Starts an installed program under strace, from a working folder of its
 # own, with a private runtime folder (its single-instance lock lives there),
-# no sound device and no session bus: without an address, libdbus would
+# no sound server and the tests' ALSA, whose device plays nothing, and no
+# session bus: without an address, libdbus would
 # launch a bus daemon that outlives the program and keeps strace waiting.
 # Sets app (strace's pid) and window.
 # Usage: start_installed COMMAND   (a path, or a name found on PATH)
@@ -30,7 +33,7 @@ start_installed() {
   rm -f "$work/trace.txt" "$work/out.txt"
   (cd "$work/elsewhere" &&
    exec env XDG_RUNTIME_DIR="$work/run" DBUS_SESSION_BUS_ADDRESS="unix:path=$work/run/no-bus" \
-     QT_QPA_PLATFORM=xcb \
+     PULSE_SERVER="unix:$work/run/no-sound-server" ALSA_CONFIG_PATH="$tests_dir/alsa.conf" QT_QPA_PLATFORM=xcb \
      strace -f -qq -e trace=openat -o "$work/trace.txt" "$1") >"$work/out.txt" 2>&1 &
   app=$!
   window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvisk$' 2>/dev/null | head -n 1)
