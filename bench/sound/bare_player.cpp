@@ -114,13 +114,13 @@ int main(int argc, char** argv)
     }
     pa_stream* stream = nullptr;
     if (ready) {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate), 1};
-        stream = pa_stream_new(context, "Bare player", &spec, nullptr);
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate), 1};
+        stream = pa_stream_new(context, "Bare player", &format, nullptr);
         pa_stream_set_state_callback(
             stream, [](pa_stream*, void* l) { Signal(static_cast<pa_threaded_mainloop*>(l)); }, loop);
         pa_stream_set_write_callback(stream, Fill, &voice);
         const auto unset = static_cast<std::uint32_t>(-1);
-        const pa_buffer_attr buffering{unset, static_cast<std::uint32_t>(pa_usec_to_bytes(10000, &spec)),
+        const pa_buffer_attr buffering{unset, static_cast<std::uint32_t>(pa_usec_to_bytes(10000, &format)),
                                        unset, unset, unset};
         ready = pa_stream_connect_playback(stream, nullptr, &buffering, PA_STREAM_ADJUST_LATENCY, nullptr,
                                            nullptr) >= 0;

@@ -133,10 +133,10 @@ bool PulseSink::Open()
         return false;
 
     // The rate is the sink's (PA_STREAM_FIX_RATE); 48 kHz only until then.
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, 48000, 2};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, 48000, 2};
     pa_proplist* media = pa_.pa_proplist_new();
     pa_.pa_proplist_sets(media, PA_PROP_MEDIA_NAME, "Reference notes");
-    stream_ = pa_.pa_stream_new_with_proplist(context_, nullptr, &spec, nullptr, media);
+    stream_ = pa_.pa_stream_new_with_proplist(context_, nullptr, &format, nullptr, media);
     pa_.pa_proplist_free(media);
     if (stream_ == nullptr)
         return false;
@@ -145,7 +145,7 @@ bool PulseSink::Open()
     pa_.pa_stream_set_write_callback(stream_, &PulseSink::OnWrite, this);
     pa_buffer_attr attr{};
     attr.maxlength = attr.prebuf = attr.minreq = attr.fragsize = static_cast<std::uint32_t>(-1);
-    attr.tlength = static_cast<std::uint32_t>(pa_.pa_usec_to_bytes(kTargetLatency, &spec));
+    attr.tlength = static_cast<std::uint32_t>(pa_.pa_usec_to_bytes(kTargetLatency, &format));
     const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_FIX_RATE |
                                                       PA_STREAM_START_CORKED);
     if (pa_.pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0)
