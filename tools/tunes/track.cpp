@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 
 namespace tarvisk::tunes {
 
@@ -84,24 +85,36 @@ private:
     std::array<std::array<double, kPoints>, kPoints> inverse_{};
 };
 
-// sum (a[i] - b[i])^2, in four sums that the processor can add side by side.
-double SquaredDifference(const float* a, const float* b, std::size_t n)
+// (a[i] - b[i])^2 for each i of `out`.
+void SquaredDifferences(const float* a, const float* b, std::vector<double>& out)
 {
-    std::array<double, 4> sums{};
-    std::size_t i = 0;
-    for (; i + 4 <= n; i += 4)
-        for (std::size_t k = 0; k < 4; ++k) {
-            const double diff = static_cast<double>(a[i + k]) - b[i + k];
-            sums[k] += diff * diff;
-        }
-    for (; i < n; ++i) {
+    for (std::size_t i = 0; i < out.size(); ++i) {
         const double diff = static_cast<double>(a[i]) - b[i];
-        sums[0] += diff * diff;
+        out[i] = diff * diff;
     }
-    return (sums[0] + sums[1]) + (sums[2] + sums[3]);
 }
 
 double Cents(double hz, double target) { return 1200.0 * std::log2(hz / target); }
+
+// A block's sum, and its sums against the cosine and sine of the taper's
+// angle at each sample.
+struct Sums {
+    double plain = 0.0;
+    double by_cos = 0.0;
+    double by_sin = 0.0;
+    void Add(const Sums& other)
+    {
+        plain += other.plain;
+        by_cos += other.by_cos;
+        by_sin += other.by_sin;
+    }
+    // The sum under the taper of a window starting `at` samples in, for a
+    // taper whose angle turns by `turn` a sample.
+    double Tapered(double at, double turn) const
+    {
+        return 0.5 * plain - 0.5 * (std::cos(turn * at) * by_cos + std::sin(turn * at) * by_sin);
+    }
+};
 
 } // namespace
 
@@ -130,32 +143,61 @@ std::vector<TrackPoint> TrackPitch(std::span<const float> x, double rate, double
         return track;
 
     // Each hop's share of d at every lag, and of the energy, summed once:
-    // overlapping windows add up the blocks they cover.
-    std::vector<double> d(blocks * lags, 0.0);
-    std::vector<double> energy(blocks, 0.0);
+    // overlapping windows add up the blocks they cover. The window is a
+    // Hann taper, 1/2 - 1/2 cos(2 pi (i + 1/2) / length): with a window cut
+    // square, d also moves with where in the period the window starts and
+    // ends, by as much as 0.4 cent from one window to the next at E2 when
+    // the partials are not quite harmonic, as a real string's are. A block
+    // keeps its plain sum and its sums against the cosine and sine of
+    // where each sample is; a window's taper is then a turn of those.
+    const std::size_t length = blocks_per_window * hop;
+    const double turn = 2.0 * std::numbers::pi / static_cast<double>(length);
+    std::vector<double> cosine(blocks * hop);
+    std::vector<double> sine(blocks * hop);
+    for (std::size_t p = 0; p < blocks * hop; ++p) {
+        cosine[p] = std::cos(turn * (static_cast<double>(p) + 0.5));
+        sine[p] = std::sin(turn * (static_cast<double>(p) + 0.5));
+    }
+    std::vector<Sums> d(blocks * lags);
+    std::vector<Sums> energy(blocks);
+    std::vector<double> squares(hop);
     for (std::size_t b = 0; b < blocks; ++b) {
         const float* base = x.data() + start + b * hop;
-        double e = 0.0;
+        const double* c = cosine.data() + b * hop;
+        const double* s = sine.data() + b * hop;
+        const auto add = [&](Sums& sums) {
+            for (std::size_t i = 0; i < hop; ++i) {
+                sums.plain += squares[i];
+                sums.by_cos += squares[i] * c[i];
+                sums.by_sin += squares[i] * s[i];
+            }
+        };
         for (std::size_t i = 0; i < hop; ++i)
-            e += static_cast<double>(base[i]) * base[i];
-        energy[b] = e;
-        for (std::size_t l = 0; l < lags; ++l)
-            d[b * lags + l] = SquaredDifference(base, base + first_lag + l, hop);
+            squares[i] = static_cast<double>(base[i]) * base[i];
+        add(energy[b]);
+        for (std::size_t l = 0; l < lags; ++l) {
+            SquaredDifferences(base, base + first_lag + l, squares);
+            add(d[b * lags + l]);
+        }
     }
 
     std::vector<double> window_d(lags);
+    std::vector<Sums> window(lags);
     for (std::size_t w = 0; w + blocks_per_window <= blocks; ++w) {
-        std::fill(window_d.begin(), window_d.end(), 0.0);
-        double e = 0.0;
+        const auto at = static_cast<double>(w * hop);
+        Sums sum;
+        std::fill(window.begin(), window.end(), Sums{});
         for (std::size_t b = w; b < w + blocks_per_window; ++b) {
-            e += energy[b];
             for (std::size_t l = 0; l < lags; ++l)
-                window_d[l] += d[b * lags + l];
+                window[l].Add(d[b * lags + l]);
+            sum.Add(energy[b]);
         }
+        for (std::size_t l = 0; l < lags; ++l)
+            window_d[l] = window[l].Tapered(at, turn);
+        const double e = sum.Tapered(at, turn);
         TrackPoint point;
-        const std::size_t length = blocks_per_window * hop;
         point.seconds = (static_cast<double>(start + w * hop) + 0.5 * static_cast<double>(length)) / rate;
-        point.rms = std::sqrt(e / static_cast<double>(length));
+        point.rms = std::sqrt(2.0 * e / static_cast<double>(length)); // the taper's mean is a half
         std::size_t best = lo - first_lag;
         for (std::size_t l = lo - first_lag; l <= hi - first_lag; ++l)
             if (window_d[l] < window_d[best])
@@ -163,7 +205,7 @@ std::vector<TrackPoint> TrackPitch(std::span<const float> x, double rate, double
         double best_lagged = 0.0;
         const float* lagged = x.data() + start + w * hop + first_lag + best;
         for (std::size_t i = 0; i < length; ++i)
-            best_lagged += static_cast<double>(lagged[i]) * lagged[i];
+            best_lagged += static_cast<double>(lagged[i]) * lagged[i] * (0.5 - 0.5 * cosine[i]);
         const bool inside = best > lo - first_lag && best < hi - first_lag;
         if (inside && e > 0.0 && window_d[best] <= kClearPeriod * (e + best_lagged)) {
             std::array<double, kPoints> around{};

@@ -1,8 +1,9 @@
 #pragma once
 // A note's pitch through time, as a clip-on tuner follows it: YIN's
-// difference function d(lag) = sum (x[i] - x[i + lag])^2 over each window,
-// its minimum looked for within a semitone of the note's period and placed
-// between the lags by the curve through the seven nearest.
+// difference function d(lag) = sum w[i] (x[i] - x[i + lag])^2 over each
+// window, w a Hann taper, its minimum looked for within a semitone of the
+// note's period and placed between the lags by the curve through the seven
+// nearest.
 
 #include <cstddef>
 #include <optional>
