@@ -2,6 +2,7 @@
 
 #include "sound/library.h"
 #include "tools/tunes/flatten.h"
+#include "tools/tunes/library_tool.h"
 #include "tools/tunes/pitch.h"
 #include "tools/tunes/synth.h"
 #include "tools/tunes/track.h"
@@ -125,22 +126,12 @@ bool ImportSet(const fs::path& library, const ImportOptions& options, std::ostre
         return false;
     }
     const fs::path folder = library / options.set;
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec) {
-        log << folder.string() << ": cannot create: " << ec.message() << "\n";
+    if (!MakeFolder(folder, log))
         return false;
-    }
     bool ok = true;
-    for (std::size_t s = 0; s < notes.size(); ++s) {
-        // The files run from the highest string down.
-        const fs::path file = folder / NoteFiles[notes.size() - 1 - s];
-        std::string error;
-        if (!WriteWav(file.string(), notes[s], kRate, error)) {
-            log << file.string() << ": cannot write: " << error << "\n";
-            ok = false;
-        }
-    }
+    // The files run from the highest string down.
+    for (std::size_t s = 0; s < notes.size(); ++s)
+        ok = WriteNote(folder / NoteFiles[notes.size() - 1 - s], notes[s], log) && ok;
     return ok;
 }
 

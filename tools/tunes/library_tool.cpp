@@ -31,16 +31,6 @@ std::string Fixed(double value, int decimals, bool sign = false)
     return text;
 }
 
-bool Write(const fs::path& path, const std::vector<float>& samples, std::ostream& log)
-{
-    std::string error;
-    if (!WriteWav(path.string(), samples, kRate, error)) {
-        log << path.string() << ": cannot write: " << error << "\n";
-        return false;
-    }
-    return true;
-}
-
 // One line about one file; false when it is missing or unreadable. With
 // `want`, the note is followed through time against that note and `off`
 // counts a note that strays from it; without, against the nearest note.
@@ -97,20 +87,16 @@ bool ReportFile(const fs::path& path, const std::string& label, std::optional<in
 bool WriteSet(const fs::path& folder, SetKind kind, const Tuning& tuning, double a4_hz, RecordedNotes& recorded,
               std::ostream& log)
 {
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec) {
-        log << folder.string() << ": cannot create: " << ec.message() << "\n";
+    if (!MakeFolder(folder, log))
         return false;
-    }
     bool ok = true;
     for (std::size_t i = 0; i < NoteFiles.size(); ++i) {
         const double hz = NoteHz(StringNote(tuning, i), a4_hz);
         const fs::path file = folder / NoteFiles[i];
         if (kind == SetKind::PureTone) {
-            ok = Write(file, PureTone(hz, kRate), log) && ok;
+            ok = WriteNote(file, PureTone(hz, kRate), log) && ok;
         } else if (const FlatNote* note = recorded.Note(GmProgram(kind), hz, log)) {
-            ok = Write(file, note->samples, log) && ok;
+            ok = WriteNote(file, note->samples, log) && ok;
         } else {
             log << file.string() << ": not written\n";
             ok = false;
@@ -120,6 +106,25 @@ bool WriteSet(const fs::path& folder, SetKind kind, const Tuning& tuning, double
 }
 
 } // namespace
+
+bool MakeFolder(const fs::path& folder, std::ostream& log)
+{
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec)
+        log << folder.string() << ": cannot create: " << ec.message() << "\n";
+    return !ec;
+}
+
+bool WriteNote(const fs::path& file, std::span<const float> samples, std::ostream& log)
+{
+    std::string error;
+    if (!WriteWav(file.string(), samples, kRate, error)) {
+        log << file.string() << ": cannot write: " << error << "\n";
+        return false;
+    }
+    return true;
+}
 
 int StringNote(const Tuning& tuning, std::size_t index) { return tuning[tuning.size() - 1 - index]; }
 
@@ -154,19 +159,15 @@ bool GenerateLibrary(const fs::path& out, const GenerateOptions& options, std::o
         return WriteSet(out / options.set->name, SetKind::Acoustic, options.set->tuning, options.a4_hz, recorded,
                         log);
 
-    std::error_code ec;
-    fs::create_directories(out, ec);
-    if (ec) {
-        log << out.string() << ": cannot create: " << ec.message() << "\n";
+    if (!MakeFolder(out, log))
         return false;
-    }
-    bool ok = Write(out / kResetFile, ResetSound(kRate), log);
+    bool ok = WriteNote(out / kResetFile, ResetSound(kRate), log);
 
     std::vector<double> open_strings;
     for (const int note : kStandardTuning)
         open_strings.push_back(NoteHz(note, options.a4_hz));
     if (const auto chord = recorded.Strum(GmProgram(SetKind::Acoustic), open_strings, kStrumGap, log))
-        ok = Write(out / kChordFile, *chord, log) && ok;
+        ok = WriteNote(out / kChordFile, *chord, log) && ok;
     else
         ok = false;
 

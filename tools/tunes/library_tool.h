@@ -7,6 +7,7 @@
 #include "tools/tunes/soundfont.h"
 
 #include <filesystem>
+#include <span>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -41,6 +42,11 @@ std::optional<Tuning> DefaultSetTuning(std::string_view name);
 // A name that lists as a set on every platform and can be a folder there:
 // ASCII letters, digits and inner spaces.
 bool IsSetName(std::string_view name);
+
+// A folder of the library, made as needed, and a note file written in it;
+// false, with what failed in `log`, when that cannot be done.
+bool MakeFolder(const std::filesystem::path& folder, std::ostream& log);
+bool WriteNote(const std::filesystem::path& file, std::span<const float> samples, std::ostream& log);
 
 // Writes the library into `out` (created as needed); failures go to `log`.
 // False when the soundfont cannot be loaded (then nothing is written), or a
