@@ -33,13 +33,12 @@ for rate in 48000 44100; do
   start_app
   sleep 6 # the opening chord
   start_recording "$work/sink.raw" || { echo "no recording"; exit 1; }
-  origin=$(recording_origin_ns)
   : >"$work/events"
   # The played pitch of the default library's first set, then the steps.
   pitch_presses
   transition_presses 0 1 2 3 4 5 0 2 4
   stop_recording
-  "$build/bench/sound/tarvisk_recording_analysis" "$work/sink.raw" "$rate" "$origin" "$work/events"
+  "$build/bench/sound/tarvisk_recording_analysis" "$work/sink.raw" "$rate" "$(recording_origin_ns)" "$work/events"
 
   if [ "$rate" = 48000 ]; then
     read -r before after other <<<"$(switch_default_sink)"

@@ -81,7 +81,6 @@ if [ "${TARVISK_BENCH_STRESS:-0}" = 1 ]; then
   echo "== beside stress-ng --cpu 2"
 fi
 start_recording "$work/sink.raw" || { echo "no recording"; exit 1; }
-origin=$(recording_origin_ns)
 
 events="$work/events.tarvisk"
 : >"$events"
@@ -105,6 +104,7 @@ read -r wx wy < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$4} /
 play_rounds bare_round
 stop_app
 stop_recording
+origin=$(recording_origin_ns)
 
 analyse() { # events file
   "$build/bench/sound/tarvisk_recording_analysis" "$work/sink.raw" "$rate" "$origin" "$1" |

@@ -52,7 +52,8 @@ EOF
                 DBUS_SESSION_BUS_ADDRESS="unix:path=$PIPEWIRE_DIR/bus")
   pipewire_spawn PIPEWIRE_BUS_PID dbus-daemon --session --nofork --nopidfile \
     --address="unix:path=$PIPEWIRE_DIR/bus"
-  pipewire_wait_for "$PIPEWIRE_DIR/bus" || return 1
+  wait_for "the session bus of PipeWire's session" --log "$PIPEWIRE_DIR/log" test -S "$PIPEWIRE_DIR/bus" ||
+    return 1
   launch_pipewire
 }
 
@@ -64,30 +65,15 @@ pipewire_spawn() { # variable, command...
   printf -v "$variable" %s "$!"
 }
 
-# Waits until a client sees the sink as the default, which wireplumber sets.
+# Until a client sees the sink as the default, which wireplumber sets.
 pipewire_ready() {
-  local _
-  for _ in $(seq 100); do
-    [ "$(pactl get-default-sink 2>/dev/null)" = tarvisk_sink ] && return 0
-    sleep 0.1
-  done
-  echo "PipeWire did not start" >&2
-  return 1
+  wait_for "WirePlumber to make tarvisk_sink the default output" --log "$PIPEWIRE_DIR/log" pipewire_sink_default
 }
-
-pipewire_wait_for() { # socket
-  local _
-  for _ in $(seq 100); do
-    [ -S "$1" ] && return 0
-    sleep 0.05
-  done
-  echo "no $1" >&2
-  return 1
-}
+pipewire_sink_default() { [ "$(pactl get-default-sink 2>/dev/null)" = tarvisk_sink ]; }
 
 launch_pipewire() {
   pipewire_spawn PIPEWIRE_PID pipewire
-  pipewire_wait_for "$PIPEWIRE_DIR/pipewire-0" || return 1
+  wait_for "pipewire's socket" --log "$PIPEWIRE_DIR/log" test -S "$PIPEWIRE_DIR/pipewire-0" || return 1
   pipewire_spawn WIREPLUMBER_PID wireplumber
   [ -n "${PIPEWIRE_PULSE_PID:-}" ] || pipewire_spawn PIPEWIRE_PULSE_PID pipewire-pulse
   pipewire_ready

@@ -2,6 +2,8 @@
 # Sourced. start_pulse RATE sets PULSE_SERVER for the caller's children;
 # stop_pulse ends the server and its recorder and removes their files.
 
+source "$(dirname "${BASH_SOURCE[0]}")/wait.sh"
+
 start_pulse() { # sink rate (default 48000)
   PULSE_RATE=${1:-48000}
   PULSE_DIR=$(mktemp -d)
@@ -22,14 +24,10 @@ launch_pulse() {
       -L "module-native-protocol-unix auth-anonymous=1 socket=$PULSE_DIR/native" \
       >>"$PULSE_DIR/log" 2>&1 &
   PULSE_PID=$!
-  local _
-  for _ in $(seq 100); do
-    pactl info >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  echo "PulseAudio did not start" >&2
-  return 1
+  wait_for "PulseAudio to answer on $PULSE_SERVER" --log "$PULSE_DIR/log" pulse_answers
 }
+
+pulse_answers() { pactl info >/dev/null 2>&1; }
 
 # Ends the server as a crash or an update would, and starts a new one.
 restart_pulse() {
@@ -39,41 +37,46 @@ restart_pulse() {
   launch_pulse
 }
 
-# Records the sink's monitor as raw stereo float at the sink's rate.
-start_recording() { # file
+# Records a sink's monitor (by default the test sink's) as raw stereo float
+# at the sink's rate. Beside the recorder, a clock watches the file grow:
+# a recorder is handed its frames late now and then, never early, so the
+# least of now - recorded/rate over the whole recording is the wall time of
+# its first frame (recording_origin_ns), however the machine delayed it.
+start_recording() { # file [source]
   parec --raw --format=float32le --channels=2 --rate="$PULSE_RATE" --latency-msec=5 \
-    -d tarvisk_sink.monitor >"$1" &
+    -d "${2:-tarvisk_sink.monitor}" >"$1" &
   RECORD_PID=$!
   RECORD_FILE=$1
-  # Wait for the first data, so presses fall inside the recording.
-  local _
-  for _ in $(seq 100); do
-    [ -s "$1" ] && return 0
-    sleep 0.02
-  done
-  return 1
+  # The first data, so that presses fall inside the recording.
+  wait_for "the recorder's first data from ${2:-tarvisk_sink.monitor}" test -s "$1" || return 1
+  python3 - "$1" "$PULSE_RATE" <<'PY' &
+import os, sys, time
+path, rate = sys.argv[1], int(sys.argv[2])
+best = None
+while True:
+    frames = os.stat(path).st_size // 8
+    origin = time.time_ns() - frames * 1_000_000_000 // rate  # the time after the size
+    if best is None or origin < best:
+        best = origin
+        with open(path + ".origin.new", "w") as out:
+            out.write(f"{best}\n")
+        os.replace(path + ".origin.new", path + ".origin")
+    time.sleep(0.002)
+PY
+  RECORD_CLOCK_PID=$!
+  wait_for "the recording's clock" test -s "$1.origin"
 }
 
 stop_recording() {
   [ -n "${RECORD_PID:-}" ] || return 0
-  kill "$RECORD_PID" 2>/dev/null
-  wait "$RECORD_PID" 2>/dev/null
-  RECORD_PID=
+  kill "$RECORD_CLOCK_PID" "$RECORD_PID" 2>/dev/null
+  wait "$RECORD_CLOCK_PID" "$RECORD_PID" 2>/dev/null
+  RECORD_PID= RECORD_CLOCK_PID=
 }
 
-# The wall time (ns) of the recording's first frame: the least of
-# now - recorded/rate over a few looks at the growing file.
-recording_origin_ns() {
-  local best="" now bytes origin _
-  for _ in $(seq 40); do
-    now=$(date +%s%N)
-    bytes=$(stat -c %s "$RECORD_FILE")
-    origin=$((now - bytes / 8 * 1000000000 / PULSE_RATE))
-    { [ -z "$best" ] || [ "$origin" -lt "$best" ]; } && best=$origin
-    sleep 0.013
-  done
-  echo "$best"
-}
+# The wall time (ns) of the first frame of the recording last made, best
+# known once it has ended.
+recording_origin_ns() { cat "$RECORD_FILE.origin"; }
 
 stop_pulse() {
   stop_recording
