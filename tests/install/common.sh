@@ -1,6 +1,8 @@
 # Helpers of the install tests. Sourced; the caller sets "work" to its
 # private temporary folder and has started Xvfb for start_installed.
 
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/wait.sh"
+
 tests_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # The sets of the default library (tools/tunes/default_sets.h).
@@ -36,9 +38,11 @@ start_installed() {
      PULSE_SERVER="unix:$work/run/no-sound-server" ALSA_CONFIG_PATH="$tests_dir/alsa.conf" QT_QPA_PLATFORM=xcb \
      strace -f -qq -e trace=openat -o "$work/trace.txt" "$1") >"$work/out.txt" 2>&1 &
   app=$!
-  window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvisk$' 2>/dev/null | head -n 1)
+  window=$(timeout "${TARVISK_WAIT_SECONDS:-60}" xdotool search --sync --onlyvisible --name '^Tarvisk$' 2>/dev/null |
+             head -n 1)
   [ -n "$window" ] || return 1
-  sleep 0.5 # the window is mapped before its first events are handled
+  # Placed once the window manager has framed it; X delivers presses in order.
+  [ -z "${WM_PID:-}" ] || wait_for "openbox to frame the program's window" framed "$window"
 }
 
 # Presses the G string: in loop mode that plays the chosen set's G.wav, so
@@ -52,15 +56,9 @@ press_g_string() {
   timeout 10 xdotool mousemove --sync $((wx + 329)) $((wy + 104)) click 1
 }
 
-# Whether the trace shows PATH opened successfully, within 10 s.
-opened() {
-  local path=$1
-  for _ in $(seq 100); do
-    grep -F "\"$path\"" "$work/trace.txt" 2>/dev/null | grep -qv '= -1' && return 0
-    sleep 0.1
-  done
-  return 1
-}
+# Whether the trace shows PATH opened successfully, waiting for it.
+opened() { wait_for "the program to open $1" opened_now "$1"; }
+opened_now() { grep -F "\"$1\"" "$work/trace.txt" 2>/dev/null | grep -qv '= -1'; }
 
 # Ends the traced program (strace itself would keep waiting for it).
 stop_installed() {

@@ -21,30 +21,31 @@ cat >"$work/asound.conf" <<EOF
 pcm.!default { type file slave.pcm { type null } file "$work/device.raw" format "raw" }
 EOF
 
-# The pitch of the last note the device was given, from its last half second.
-last_note_is() { # Hz
+# Whether the device has been given half a second of the note at HZ, its
+# pitch read from the last half second of sound it was given.
+given_note() { # Hz
   python3 - "$work/device.raw" "$1" <<'PY'
 import array, sys
 samples = array.array("h")
-samples.frombytes(open(sys.argv[1], "rb").read())
+data = open(sys.argv[1], "rb").read()
+samples.frombytes(data[:len(data) // 4 * 4])
 left = samples[0::2]
 loud = [i for i, v in enumerate(left) if abs(v) > 1000]
-if not loud:
-    print("  the device was given silence only")
+if len(loud) < 24000:
     sys.exit(1)
 part = left[max(0, loud[-1] - 24000):loud[-1]]
 hz = sum((a < 0) != (b < 0) for a, b in zip(part, part[1:])) / 2 / (len(part) / 48000)
+if abs(hz - float(sys.argv[2])) >= 2:
+    sys.exit(1)
 print(f"  the device's last note: {hz:.1f} Hz")
-sys.exit(0 if abs(hz - float(sys.argv[2])) < 2 else 1)
 PY
 }
+note_given() { wait_for "the A string's note on ALSA's default device" given_note "$@"; }
 
 start_app ALSA_CONFIG_PATH="$work/asound.conf" || exit 1
 click 319 424 # loop mode off: single shots
-sleep 1
 click "${string_x[4]}" "${string_y[4]}" # the A string of the only set, a pure tone
-sleep 2
-check "a press writes its note to ALSA's default device" last_note_is 110
+check "a press writes its note to ALSA's default device" note_given 110
 check "the program still runs" kill -0 "$app"
 check "nothing printed" test ! -s "$work/out.txt"
 

@@ -1,6 +1,8 @@
 # The real program in a work folder, its window and presses on it. Sourced
-# by the program tests and the desktop benchmark after scripts/lib/xvfb.sh;
-# the caller sets `work` to a folder of its own, holding prog/tarvisk.
+# by the program tests and the desktop benchmark; the caller sets `work` to a
+# folder of its own, holding prog/tarvisk.
+
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/wait.sh"
 
 passed=0 failed=0
 check() { # name, then a command that must succeed
@@ -19,9 +21,12 @@ start_app() {
   chmod 700 "$work/run"
   env XDG_RUNTIME_DIR="$work/run" "${settings[@]}" "$work/prog/tarvisk" "$@" >"$work/out.txt" 2>&1 &
   app=$!
-  window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvisk$' | head -n 1)
-  [ -n "$window" ] || { wx=0 wy=0 ww=0 wh=0; return 1; }
-  sleep 0.5
+  window=$(timeout "${TARVISK_WAIT_SECONDS:-60}" xdotool search --sync --onlyvisible --name '^Tarvisk$' |
+             head -n 1)
+  [ -n "$window" ] || { echo "gave up waiting for the program's window"; cat "$work/out.txt"; wx=0 wy=0 ww=0 wh=0
+                        return 1; }
+  # A window manager has placed it once it has framed it.
+  [ -z "${WM_PID:-}" ] || wait_for "openbox to frame the program's window" framed "$window" || return 1
   read -r wx wy ww wh < <(xwininfo -id "$window" | awk '
     /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
     /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}')
@@ -37,15 +42,14 @@ centred() { # x, y, frame_w, frame_h
   [ "$1,$2" = "$left,$top" ] || { echo "  frame at $1,$2, expected $left,$top"; return 1; }
 }
 
+# X delivers one client's moves and presses in order; a caller waits for
+# what a press brings.
 click() { # x, y in client pixels, button
-  xdotool mousemove --sync $((wx + $1)) $((wy + $2)) click "${3:-1}"
-  sleep 0.3
+  xdotool mousemove $((wx + $1)) $((wy + $2)) click "${3:-1}"
 }
 
-ended() { # waits up to 10 s for the program to end
-  for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || { wait "$app"; return 0; }; sleep 0.1; done
-  return 1
-}
+ended() { wait_for "the program to end" running_no_more && { wait "$app"; true; }; }
+running_no_more() { ! kill -0 "$app" 2>/dev/null; }
 
 stop_app() {
   [ -n "${app:-}" ] && kill -9 "$app" 2>/dev/null && wait "$app" 2>/dev/null

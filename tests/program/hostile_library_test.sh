@@ -59,33 +59,45 @@ check "the window opens" test -n "$window"
 echo "     (after $((($(date +%s%N) - started) / 1000000)) ms)"
 [ -n "$window" ] || { finish; exit 1; }
 program=$(pgrep -P "$app")
-sleep 0.5
+# Memory at start: once the window is framed and the opening chord tried.
+wait_for "openbox to frame the program's window" framed "$window"
+opened "$tunes/Chord.wav"
 rss_start=$(rss VmRSS)
 read -r wx wy < <(xwininfo -id "$window" | awk '
   /Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
-press() { # x, y in client pixels
-  timeout 10 xdotool mousemove --sync $((wx + $1)) $((wy + $2)) click 1
-  sleep 0.3
+# A press, and the program opening the file it brings: a newer press would
+# otherwise make an older one's file moot before it is read.
+opens() { grep -F "\"$1\"" "$work/trace.txt" 2>/dev/null | grep -cv '= -1'; }
+opened_more() { [ "$(opens "$1")" -gt "$2" ]; }
+press() { # x, y in client pixels, file
+  local before
+  before=$(opens "$3")
+  timeout 60 xdotool mousemove $((wx + $1)) $((wy + $2)) click 1
+  [ -z "${4:-}" ] || wait_for "the program to open $3" opened_more "$3" "$before"
 }
 
 # In loop mode each press replaces the last: G (FIFO), D (/dev/zero), A
-# (folder), E (4 GB header), E2 (random bytes), round after round.
-for _ in $(seq 5); do
-  press 329 104; press 49 106; press 50 193; press 52 280; press 325 283
-done
-tried() { local note; for note in G D A E E2; do opened "$hostile/$note.wav" || return 1; done; }
+# (folder), E (4 GB header), E2 (random bytes), each read once, then round
+# after round as fast as X delivers them.
+tried() {
+  press 329 104 "$hostile/G.wav" wait && press 49 106 "$hostile/D.wav" wait &&
+    press 50 193 "$hostile/A.wav" wait && press 52 280 "$hostile/E.wav" wait && press 325 283 "$hostile/E2.wav" wait
+}
 check "every bad note was tried" tried
+for _ in $(seq 4); do
+  press 329 104 "$hostile/G.wav"; press 49 106 "$hostile/D.wav"; press 50 193 "$hostile/A.wav"
+  press 52 280 "$hostile/E.wav"; press 325 283 "$hostile/E2.wav"
+done
 check "it survives them" alive
-press 327 193 # H, the good note
-check "the good note plays after the bad ones" opened "$hostile/H.wav"
+check "the good note plays after the bad ones" press 327 193 "$hostile/H.wav" wait
 hwm=$(rss VmHWM)
 check "memory stays within 150 MB of its start ($(((hwm - rss_start) / 1024)) MB)" \
   test $((hwm - rss_start)) -lt $((150 * 1024))
 
 read -r left right top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ',')
 timeout 10 xdotool mousemove --sync $((wx + 384 + right - 10)) $((wy - top / 2)) click 1
-closed() { for _ in $(seq 100); do alive || return 0; sleep 0.1; done; return 1; }
-check "the close box ends it" closed
+gone() { ! alive; }
+check "the close box ends it" wait_for "the program to end" gone
 stop_installed # strace, and anything the program left behind
 check "nothing printed" test ! -s "$work/out.txt"
 finish

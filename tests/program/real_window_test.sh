@@ -24,6 +24,8 @@ shows() { # art, left, top, width, height
   convert "$source_dir/window/art/$1.png" -crop "$crop" +repage "$work/art.png"
   [ "$(compare -metric AE "$work/shot.png" "$work/art.png" null: 2>&1)" = "0" ]
 }
+# What a press brings, once the program has painted it.
+showing() { wait_for "the screen to show the $1 artwork at $2,$3" shows "$@"; }
 # The client area as the screen shows it, with the pointer out of the way.
 shoot() { # file
   xdotool mousemove --sync 0 0
@@ -38,19 +40,18 @@ check "a fixed size" bash -c "xprop -id $window WM_NORMAL_HINTS | grep -q 'minim
 # Placed by the outer size, frame included.
 read -r left right top bottom < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ',')
 check "placed by its outer size" centred $((wx - left)) $((wy - top)) $((left + right)) $((top + bottom))
-check "strings start unlit" shows unlit 270 240 110 87
-check "toggle starts lit" shows lit 268 397 103 54
+check "strings start unlit" showing unlit 270 240 110 87
+check "toggle starts lit" showing lit 268 397 103 54
 click 329 104                                   # the G string
-check "pressed G string is lit" shows lit 277 61 104 86
-check "other strings stay unlit" shows unlit 4 64 90 85
+check "pressed G string is lit" showing lit 277 61 104 86
+check "other strings stay unlit" showing unlit 4 64 90 85
 click 329 104 3                                 # again, right button: stops the loop
-check "second press clears it" shows unlit 277 61 104 86
+check "second press clears it" showing unlit 277 61 104 86
 click 319 424 2                                 # middle button on the toggle
-check "toggle off shows it unlit" shows unlit 268 397 103 54
+check "toggle off shows it unlit" showing unlit 268 397 103 54
 click 50 110                                    # single-shot press on D
-check "single-shot press lights D" shows lit 4 64 90 85
-sleep 1.5
-check "the light goes out after a second" shows unlit 4 64 90 85
+check "single-shot press lights D" showing lit 4 64 90 85
+check "the light goes out after a second" showing unlit 4 64 90 85
 
 # The close box sits at the right end of the title bar.
 xdotool mousemove --sync $((wx + ww + right - 10)) $((wy - top / 2)) click 1

@@ -6,6 +6,7 @@ last line, the screen point in the middle of the 4th string's extents.
 """
 import subprocess
 import sys
+import time
 
 import pyatspi
 from gi.repository import GLib
@@ -22,9 +23,19 @@ def check(name, good, detail=""):
 
 def find_app():
     for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == "tarvisk":
+        if app is not None and app.name == "tarvisk" and app.childCount > 0:
             return app
     return None
+
+
+def wait_for(what, found, bound=60.0):
+    """Waits for what `found` returns, polling; None after `bound` seconds."""
+    deadline = time.monotonic() + bound
+    while (value := found()) is None and time.monotonic() < deadline:
+        time.sleep(0.05)
+    if value is None:
+        print(f"gave up after {bound:.0f} s waiting for {what}", file=sys.stderr)
+    return value
 
 
 def extents(obj):
@@ -43,7 +54,7 @@ def by_name(root):
     return found
 
 
-app = find_app()
+app = wait_for("the program on the accessibility bus", find_app)
 check("the program is on the accessibility bus", app is not None)
 if app is None:
     sys.exit(1)
@@ -89,13 +100,21 @@ changes = []
 def on_change(event):
     if event.source is not None and event.source.name == "Loop":
         changes.append(event.detail1)
+        pyatspi.Registry.stop()
 pyatspi.Registry.registerEventListener(on_change, "object:state-changed:checked")
+# The registry tells the program of the listener before it answers, and the
+# bus keeps that order: once the program has answered a question after it,
+# it knows to announce.
 x, y, w, h = extents(loop)
 def click():
     subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "1"], check=False)
     return False
-GLib.timeout_add(300, click)
-GLib.timeout_add(3000, lambda: pyatspi.Registry.stop() or False)
+def give_up():
+    print("gave up after 60 s waiting for the toggle's announcement", file=sys.stderr)
+    pyatspi.Registry.stop()
+    return False
+GLib.idle_add(click)
+GLib.timeout_add_seconds(60, give_up)
 pyatspi.Registry.start()
 check("switching the loop off is announced", changes[:1] == [0], changes)
 check("the toggle then reads unchecked and still checkable",

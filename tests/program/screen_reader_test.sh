@@ -29,13 +29,13 @@ bus_pid=$(cat "$work/pid")
 export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/address")
 start_xvfb wm || exit 1
 trap cleanup EXIT
-/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+/usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/launcher.log" 2>&1 &
 launcher=$!
-for _ in $(seq 50); do
+accessibility_on() {
   dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.freedesktop.DBus.Properties.Set \
-    string:org.a11y.Status string:IsEnabled variant:boolean:true >/dev/null 2>&1 && break
-  sleep 0.1
-done
+    string:org.a11y.Status string:IsEnabled variant:boolean:true >/dev/null 2>&1
+}
+wait_for "the accessibility bus to take accessibility on" --log "$work/launcher.log" accessibility_on || exit 1
 
 mkdir -p "$work/prog" "$work/run"
 chmod 700 "$work/run"
@@ -44,9 +44,9 @@ cp -r "$build/Tunes" "$work/prog/Tunes"
 XDG_RUNTIME_DIR="$work/run" \
   strace -f -qq -e trace=openat -o "$work/trace.txt" "$work/prog/tarvisk" >"$work/out.txt" 2>&1 &
 app=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarvisk$' | head -n 1)
+window=$(timeout "${TARVISK_WAIT_SECONDS:-60}" xdotool search --sync --onlyvisible --name '^Tarvisk$' | head -n 1)
 [ -n "$window" ] || { echo "FAIL no window"; exit 1; }
-sleep 1
+wait_for "openbox to frame the program's window" framed "$window" || exit 1
 read -r cx cy < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
 
 /usr/bin/python3 "$source_dir/tests/program/screen_reader.py" "$cx" "$cy" >"$work/reader.txt" 2>"$work/reader.err"
@@ -57,11 +57,8 @@ grep -v '^[0-9]' "$work/reader.txt"
 # The reader's mouse emulation clicks the middle of what it reports.
 read -r px py < <(tail -n 1 "$work/reader.txt")
 xdotool mousemove "$px" "$py" click 1
-for _ in $(seq 100); do
-  grep -q "Tunes/Acoustic/D.wav\", O_RDONLY.*= [0-9]" "$work/trace.txt" && break
-  sleep 0.1
-done
-if grep -q "Tunes/Acoustic/D.wav\", O_RDONLY.*= [0-9]" "$work/trace.txt"; then
+d_opened() { grep -q "Tunes/Acoustic/D.wav\", O_RDONLY.*= [0-9]" "$work/trace.txt"; }
+if wait_for "the program to open D.wav" d_opened; then
   echo "ok   a click in the middle of the 4th string plays its note"
 else
   echo "FAIL a click in the middle of the 4th string plays its note"

@@ -34,10 +34,10 @@ unset DISPLAY QT_QPA_PLATFORM
 weston --backend=headless-backend.so --use-pixman --width=1280 --height=1024 --debug --xwayland \
   --socket=tarvisk-wayland --idle-time=0 --log="$work/weston.log" >/dev/null 2>&1 &
 weston_pid=$!
-for _ in $(seq 100); do
-  [ -S "$XDG_RUNTIME_DIR/tarvisk-wayland" ] && grep -q "xserver listening on display" "$work/weston.log" && break
-  sleep 0.1
-done
+xwayland_listening() {
+  [ -S "$XDG_RUNTIME_DIR/tarvisk-wayland" ] && grep -q "xserver listening on display" "$work/weston.log"
+}
+wait_for "weston and its Xwayland" --log "$work/weston.log" xwayland_listening
 x_display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log" | head -n 1)
 [ -n "$x_display" ] || { cat "$work/weston.log"; echo "FAIL weston with Xwayland did not start"; exit 1; }
 export WAYLAND_DISPLAY=tarvisk-wayland DISPLAY=$x_display
@@ -67,12 +67,8 @@ client_area() {
     /View [0-9]+ \(role xdg_toplevel/ { ours = index($0, "PID " pid ",") && index($0, "'"'"'Tarvisk'"'"'") }
     ours && /opaque: \(/ { gsub(/[^0-9]+/, " "); print; exit }'
 }
-for _ in $(seq 200); do
-  read -r cl ct cr cb < <(client_area)
-  [ -n "${cb:-}" ] && break
-  sleep 0.1
-done
-check "on Wayland the program maps its window" test -n "${cb:-}"
+mapped() { read -r cl ct cr cb < <(client_area); [ -n "${cb:-}" ]; }
+check "on Wayland the program maps its window" wait_for "the program's window in weston's scene graph" mapped
 check "of the artwork's size" test "$((cr - cl)) x $((cb - ct))" = "384 x 550"
 # The strings and the toggle as the output shows them.
 shows() { # art, left, top, width, height

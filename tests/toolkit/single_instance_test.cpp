@@ -168,7 +168,8 @@ TEST_F(SingleInstance, TenSimultaneousStartsLeaveExactlyOne)
     std::vector<pid_t> running;
     for (int i = 0; i < 10; ++i)
         running.push_back(Start());
-    // Wait until nine have ended, then a moment more for a late tenth.
+    // Wait until nine have ended; the one left holds the lock, so no late
+    // tenth can end after.
     auto until = std::chrono::steady_clock::now() + 20s;
     while (running.size() > 1 && std::chrono::steady_clock::now() < until) {
         std::erase_if(running, [&](pid_t pid) {
@@ -181,8 +182,8 @@ TEST_F(SingleInstance, TenSimultaneousStartsLeaveExactlyOne)
         });
         std::this_thread::sleep_for(10ms);
     }
-    std::this_thread::sleep_for(500ms);
     ASSERT_EQ(running.size(), 1u);
+    ASSERT_TRUE(WaitForLock());
     int status = 0;
     EXPECT_EQ(waitpid(running[0], &status, WNOHANG), 0) << "the one left has ended too";
 }

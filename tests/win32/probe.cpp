@@ -3,6 +3,8 @@
 //   probe window          windows of the program, client size and origin, frame
 //   probe combo           the sound-set list's text and entries
 //   probe close           the close command, as from the title bar
+//   probe idle            returns once the program's window has handled what
+//                         came before: what a press made it do is done
 //   probe acc X Y         what a screen reader finds at a screen point, through
 //                         oleacc: name, role, state, place, value, action
 //   probe acc             the same of every control window, one line each
@@ -86,8 +88,8 @@ int Focus()
     const auto windows = ProgramWindows();
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    if (windows.empty() ||
-        !::GetGUIThreadInfo(::GetWindowThreadProcessId(windows.front(), nullptr), &info) || !info.hwndFocus)
+    if (windows.empty() || !::GetGUIThreadInfo(::GetWindowThreadProcessId(windows.front(), nullptr), &info) ||
+        !info.hwndFocus)
         return 1;
     char kind[64] = {};
     char parent[64] = {};
@@ -129,9 +131,9 @@ void PrintObject(IAccessible* object, const VARIANT& child)
     object->get_accState(child, &state);
     const LONG bits = state.vt == VT_I4 ? state.lVal : 0;
     std::string states;
-    for (const auto& [bit, word] : {std::pair{STATE_SYSTEM_CHECKED, "checked"},
-                                    std::pair{STATE_SYSTEM_INVISIBLE, "invisible"},
-                                    std::pair{STATE_SYSTEM_FOCUSABLE, "focusable"}})
+    for (const auto& [bit, word] :
+         {std::pair{STATE_SYSTEM_CHECKED, "checked"}, std::pair{STATE_SYSTEM_INVISIBLE, "invisible"},
+          std::pair{STATE_SYSTEM_FOCUSABLE, "focusable"}})
         if (bits & bit)
             states += std::string(states.empty() ? "" : ",") + word;
     LONG left = 0, top = 0, width = 0, height = 0;
@@ -242,6 +244,18 @@ int Icon(const char* file)
     return 0;
 }
 
+// A message sent to another thread's window is handled only between two of
+// its handlers, never inside one.
+int Idle()
+{
+    const auto windows = ProgramWindows();
+    DWORD_PTR result = 0;
+    return !windows.empty() &&
+            ::SendMessageTimeoutA(windows.front(), WM_NULL, 0, 0, SMTO_NORMAL, 600000, &result) != 0
+        ? 0
+        : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -253,6 +267,8 @@ int main(int argc, char** argv)
         return Combo();
     if (command == "close")
         return Close();
+    if (command == "idle")
+        return Idle();
     if (command == "acc") {
         ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         const int result = argc > 3 ? AccAt(std::atol(argv[2]), std::atol(argv[3])) : AccAll();
@@ -269,6 +285,7 @@ int main(int argc, char** argv)
         ::Sleep(static_cast<DWORD>(std::atoi(argv[2])) * 1000);
         return 0;
     }
-    std::fprintf(stderr, "usage: probe window|combo|close|focus|acc [X Y]|version FILE|icon FILE|hold SECONDS\n");
+    std::fprintf(
+        stderr, "usage: probe window|combo|close|idle|focus|acc [X Y]|version FILE|icon FILE|hold SECONDS\n");
     return 2;
 }

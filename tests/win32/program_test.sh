@@ -139,9 +139,9 @@ sounds() {
   shift 2
   local want=$#
   wait_until 10 called $((calls_before + want)) $((names_before + want))
-  # Then a while for any call too many.
-  local settle=$((3 * SLOW))
-  sleep "$((settle / 10)).$((settle % 10))"
+  # Any call too many that the press made is in the trace once the program
+  # has finished handling it.
+  probe idle >/dev/null
   mapfile -t got_flags < <(grep "MULTIMEDIA_PlaySound" "$TRACE" | tail -n +$((calls_before + 1)) |
     sed -E 's/.*fdwSound=([0-9A-Fa-f]+).*/\1/')
   mapfile -t got_names < <(grep "proc_PlaySound SoundName=" "$TRACE" | tail -n +$((names_before + 1)) |
@@ -320,11 +320,12 @@ if part reader; then
     step "a click where oleacc places the 4th string loops D.wav" \
       "xdotool mousemove $((place[0] + place[2] / 2)) $((place[1] + place[3] / 2)) click 1" "3" lit "9 $first/D.wav"
 
+    loop_reads() { [[ $(loop_line) =~ ^Loop\|check\ b(ox|utton)\|$1focusable\| ]]; }
     press "$TOGGLE" 1
-    sleep 0.5
+    wait_until 10 loop_reads ""
     off=$(loop_line)
     press "$TOGGLE" 1
-    sleep 0.5
+    wait_until 10 loop_reads "checked,"
     on=$(loop_line)
     if [[ $off =~ ^Loop\|check\ b(ox|utton)\|focusable\| ]] && [[ $on =~ ^Loop\|check\ b(ox|utton)\|checked,focusable\| ]]; then
       pass "the Loop check box follows loop mode off and on"
