@@ -9,6 +9,8 @@
 #                      from there, so the host needs no i386 architecture.
 # A root is complete once its file .made exists. Sourced, after packages.sh.
 
+source "$(dirname "${BASH_SOURCE[0]}")/machine.sh"
+
 TARVISK_CACHE=${TARVISK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tarvisk}
 
 # The host's Debian sources, with the host's codename (and its -updates and
@@ -65,16 +67,18 @@ debian_root() { # CODENAME
   echo "$root"
 }
 
-# Runs COMMAND as root inside ROOT, with FOLDER of the host at /tarvisk, in a
-# mount namespace of its own: the mounts end with the command. What it
-# leaves in FOLDER then belongs to the user again.
+# Runs COMMAND as root inside ROOT, with FOLDER of the host at /tarvisk and
+# the machine's locks (scripts/lib/machine.sh) at /tarvisk-locks, in a mount
+# namespace of its own: the mounts end with the command. What it leaves in
+# FOLDER then belongs to the user again.
 in_root() { # ROOT FOLDER COMMAND...
   local root=$1 folder=$2 status=0
   shift 2
-  as_root mkdir -p "$root/tarvisk"
+  make_locks || return 1
+  as_root mkdir -p "$root/tarvisk" "$root/tarvisk-locks"
   as_root unshare --mount --propagation private -- sh -ec '
-    root=$1 folder=$2
-    shift 2
+    root=$1 folder=$2 locks=$3
+    shift 3
     mount -t proc proc "$root/proc"
     mount --rbind /sys "$root/sys"
     mount --rbind /dev "$root/dev"
@@ -82,8 +86,10 @@ in_root() { # ROOT FOLDER COMMAND...
     mount -t tmpfs tmpfs "$root/tmp"
     mount -t tmpfs tmpfs "$root/run"
     mount --bind "$folder" "$root/tarvisk"
+    mount --bind "$locks" "$root/tarvisk-locks"
     exec chroot "$root" env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
-      TERM="${TERM:-dumb}" "$@"' sh "$root" "$folder" "$@" || status=$?
+      TERM="${TERM:-dumb}" TARVISK_LOCKS=/tarvisk-locks "$@"' sh "$root" "$folder" "$TARVISK_LOCKS" "$@" ||
+    status=$?
   [ "$(id -u)" -eq 0 ] || sudo chown -R "$(id -u):$(id -g)" "$folder"
   return "$status"
 }

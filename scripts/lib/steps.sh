@@ -15,7 +15,9 @@ step() {
   local name=${TARVISK_STEP_PREFIX:-}$1 start=$SECONDS status=0
   shift
   echo "== $name"
+  MACHINE_WAITED=0
   "$@" || status=$?
+  [ "${MACHINE_WAITED:-0}" -gt 0 ] && name+=" (waited ${MACHINE_WAITED} s for the machine)"
   TARVISK_STEP_PREFIX="" record "$name" "$start" "$([ "$status" -eq 0 ] && echo ok || echo FAILED)"
   return "$status"
 }
@@ -31,8 +33,8 @@ steps_table() { # SECONDS-OF-THE-WHOLE-RUN
   local passed failed
   echo
   echo "Step times (uptime at the end: $(uptime | sed 's/.*load average/load average/'))"
-  awk -F'\t' '{ printf "  %-48s %4d:%02d  %s\n", $1, $2 / 60, $2 % 60, $3 }' "$TARVISK_STEPS"
-  printf '  %-48s %4d:%02d\n' "the whole run" $(($1 / 60)) $(($1 % 60))
+  awk -F'\t' '{ printf "  %-72s %4d:%02d  %s\n", $1, $2 / 60, $2 % 60, $3 }' "$TARVISK_STEPS"
+  printf '  %-72s %4d:%02d\n' "the whole run" $(($1 / 60)) $(($1 % 60))
   passed=$(grep -c $'\tok$' "$TARVISK_STEPS")
   failed=$(grep -c $'\tFAILED$' "$TARVISK_STEPS")
   [ -n "${STEPS_OWNER:-}" ] && rm -f "$TARVISK_STEPS"
