@@ -1,6 +1,7 @@
 #include "tools/tunes/library_tool.h"
 
 #include "sound/library.h"
+#include "tools/tunes/loudness.h"
 #include "tools/tunes/pitch.h"
 #include "tools/tunes/recorded.h"
 #include "tools/tunes/soundfont.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,25 +33,68 @@ std::string Fixed(double value, int decimals, bool sign = false)
     return text;
 }
 
-// One line about one file; false when it is missing or unreadable. With
-// `want`, the note is followed through time against that note and `off`
-// counts a note that strays from it; without, against the nearest note.
-bool ReportFile(const fs::path& path, const std::string& label, std::optional<int> want, bool measure,
-                double a4_hz, std::ostream& report, int& off)
+// What `check` found, file by file.
+struct Tally {
+    int missing = 0;
+    int off_pitch = 0;
+    int off_loudness = 0;
+    int measured = 0;
+    double quietest = std::numeric_limits<double>::infinity();
+    double loudest = -std::numeric_limits<double>::infinity();
+    double highest_peak = -std::numeric_limits<double>::infinity();
+};
+
+// The note's loudness and true peak, for a line of `check`; false when it
+// is not at the library's loudness.
+bool ReportLoudness(const WavData& wav, std::ostream& report, Tally& tally)
+{
+    const auto loudness = MeasureLoudness(wav.mono, wav.rate);
+    if (!loudness) {
+        report << ", loudness not measurable at this rate";
+        return false;
+    }
+    if (std::isfinite(loudness->lufs))
+        report << ", " << Fixed(loudness->lufs, 2) << " LUFS, ";
+    else
+        report << ", too quiet to measure, ";
+    report << (std::isfinite(loudness->true_peak_dbtp) ? Fixed(loudness->true_peak_dbtp, 2) + " dBTP"
+                                                       : "silent");
+    if (std::isfinite(loudness->lufs)) {
+        tally.quietest = std::min(tally.quietest, loudness->lufs);
+        tally.loudest = std::max(tally.loudest, loudness->lufs);
+        tally.highest_peak = std::max(tally.highest_peak, loudness->true_peak_dbtp);
+        ++tally.measured;
+    }
+    return AtLibraryLoudness(*loudness);
+}
+
+// One line about one file. With
+// `loudness`, its loudness is measured against the library's. With
+// `pitch`, the note is followed through time: with `want` against that
+// note, so that one that strays from it is off pitch; without, against the
+// nearest note.
+void ReportFile(const fs::path& path, const std::string& label, bool loudness, bool pitch,
+                std::optional<int> want, double a4_hz, std::ostream& report, Tally& tally)
 {
     report << label << ": ";
     std::string error;
     const auto wav = ReadWav(path.string(), error);
     if (!wav) {
         report << (error == "missing" ? "MISSING" : "UNREADABLE (" + error + ")") << "\n";
-        return false;
+        ++tally.missing;
+        return;
     }
     report << "ok, " << wav->format << ", "
            << (wav->channels == 1       ? "mono"
                    : wav->channels == 2 ? "stereo"
                                         : std::to_string(wav->channels) + " channels")
            << ", " << wav->rate << " Hz, " << Fixed(static_cast<double>(wav->frames) / wav->rate, 3) << " s";
-    if (measure) {
+    std::string marks;
+    if (loudness && !ReportLoudness(*wav, report, tally)) {
+        marks += " LOUDNESS";
+        ++tally.off_loudness;
+    }
+    if (pitch) {
         const auto hz = want ? MeasureNote(wav->mono, wav->rate, NoteHz(*want, a4_hz))
                              : MeasurePitch(wav->mono, wav->rate);
         bool in_tune = false;
@@ -76,12 +121,11 @@ bool ReportFile(const fs::path& path, const std::string& label, std::optional<in
             }
         }
         if (want && !in_tune) {
-            report << " OFF";
-            ++off;
+            marks += " OFF";
+            ++tally.off_pitch;
         }
     }
-    report << "\n";
-    return true;
+    report << marks << "\n";
 }
 
 bool WriteSet(const fs::path& folder, SetKind kind, const Tuning& tuning, double a4_hz, RecordedNotes& recorded,
@@ -94,7 +138,7 @@ bool WriteSet(const fs::path& folder, SetKind kind, const Tuning& tuning, double
         const double hz = NoteHz(StringNote(tuning, i), a4_hz);
         const fs::path file = folder / NoteFiles[i];
         if (kind == SetKind::PureTone) {
-            ok = WriteNote(file, PureTone(hz, kRate), log) && ok;
+            ok = WriteNote(file, ToLibraryLoudness(PureTone(hz, kRate), kRate), log) && ok;
         } else if (const FlatNote* note = recorded.Note(GmProgram(kind), hz, log)) {
             ok = WriteNote(file, note->samples, log) && ok;
         } else {
@@ -183,11 +227,9 @@ bool CheckLibrary(const fs::path& dir, double a4_hz, std::ostream& report)
         report << dir.string() << ": MISSING (no such folder)\n";
         return false;
     }
-    int missing = 0;
-    int notes = 0;
-    int off = 0;
-    for (const std::string_view name : {kResetFile, kChordFile})
-        missing += ReportFile(dir / name, std::string(name), std::nullopt, false, a4_hz, report, off) ? 0 : 1;
+    Tally tally;
+    ReportFile(dir / kResetFile, std::string(kResetFile), false, false, std::nullopt, a4_hz, report, tally);
+    ReportFile(dir / kChordFile, std::string(kChordFile), true, false, std::nullopt, a4_hz, report, tally);
 
     std::vector<fs::path> sets;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
@@ -196,8 +238,9 @@ bool CheckLibrary(const fs::path& dir, double a4_hz, std::ostream& report)
     std::sort(sets.begin(), sets.end());
     if (sets.empty()) {
         report << "no sound sets: MISSING\n";
-        ++missing;
+        ++tally.missing;
     }
+    int notes = 0;
     for (const fs::path& set : sets) {
         const std::string name = set.filename().string();
         const auto tuning = DefaultSetTuning(name);
@@ -211,15 +254,20 @@ bool CheckLibrary(const fs::path& dir, double a4_hz, std::ostream& report)
             std::optional<int> want;
             if (tuning)
                 want = StringNote(*tuning, i);
-            missing += ReportFile(set / NoteFiles[i], "  " + std::string(NoteFiles[i]), want, true, a4_hz,
-                                  report, off)
-                ? 0
-                : 1;
+            ReportFile(set / NoteFiles[i], "  " + std::string(NoteFiles[i]), true, true, want, a4_hz, report,
+                       tally);
         }
     }
-    report << sets.size() << " sets, " << notes << " note files, " << missing << " missing or unreadable, "
-           << off << " off pitch\n";
-    return missing == 0 && off == 0;
+    report << sets.size() << " sets, " << notes << " note files, " << tally.missing
+           << " missing or unreadable, " << tally.off_pitch << " off pitch, " << tally.off_loudness
+           << " off loudness\n";
+    if (tally.measured)
+        report << "loudness " << Fixed(tally.quietest, 2) << " to " << Fixed(tally.loudest, 2) << " LUFS ("
+               << Fixed(tally.loudest - tally.quietest, 2) << " LU apart), true peak at most "
+               << Fixed(tally.highest_peak, 2) << " dBTP; each within " << Fixed(kLoudnessToleranceLu, 1)
+               << " LU of " << Fixed(kTargetLufs, 1) << " LUFS and at most " << Fixed(kCeilingDbtp, 1)
+               << " dBTP\n";
+    return tally.missing == 0 && tally.off_pitch == 0 && tally.off_loudness == 0;
 }
 
 } // namespace tarvisk::tunes

@@ -53,11 +53,12 @@ bool WriteNote(const std::filesystem::path& file, std::span<const float> samples
 // note could not be made or written.
 bool GenerateLibrary(const std::filesystem::path& out, const GenerateOptions& options, std::ostream& log);
 
-// Reports every file of the library, and each note's track through time
-// (track.h): for the default sets against its string in that set's tuning,
-// otherwise against the nearest note. False when a file is missing or
-// unreadable, or a default set's note strays beyond kWorstWindowCents in a
-// window or kMedianCents in the median.
+// Reports every file of the library, the loudness of the chord and of each
+// note (loudness.h), and each note's track through time (track.h): for the
+// default sets against its string in that set's tuning, otherwise against
+// the nearest note. False when a file is missing or unreadable, the chord or
+// any note is not at the library's loudness, or a default set's note strays
+// beyond kWorstWindowCents in a window or kMedianCents in the median.
 bool CheckLibrary(const std::filesystem::path& dir, double a4_hz, std::ostream& report);
 
 } // namespace tarvisk::tunes
