@@ -10,6 +10,7 @@
 #include "tools/tunes/loudness.h"
 #include "tools/tunes/notes.h"
 #include "tools/tunes/pitch.h"
+#include "tools/tunes/set_folder.h"
 #include "tools/tunes/synth.h"
 #include "tools/tunes/track.h"
 #include "tools/tunes/wav_io.h"
@@ -19,10 +20,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <complex>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <numbers>
 #include <sstream>
 
@@ -372,23 +375,51 @@ TEST(BuiltLibrary, ResetIsShortAndSilentAndTheChordSoundsFromSilenceToSilence)
     EXPECT_EQ(chord->mono.back(), 0.0f);
 }
 
+// Every file under `dir`, hidden or not, by its path there.
+std::map<std::string, std::string> Files(const fs::path& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[fs::relative(entry.path(), dir).string()] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
+}
+
 // Another run of the tool, for one set alone, gives the very bytes the build
-// wrote: nothing depends on the run, the machine's timing or what else was made.
-// Another run of the tool, for one set alone, gives the very bytes the build
-// wrote: nothing depends on the run, the machine's timing or what else was made.
+// wrote: nothing depends on the run, the machine's timing or what else was
+// made. Over a library that holds the set, it is written only with
+// --replace, as generating the whole library over it is.
 TEST(BuiltLibrary, IsMadeTheSameByteForByteOnEveryRun)
 {
     sound_test::TempDir dir;
-    GenerateOptions options;
-    options.set = ExtraSet{"Acoustic", kStandardTuning};
-    std::ostringstream log;
-    ASSERT_TRUE(GenerateLibrary(dir.path(), options, log)) << log.str();
-    const auto bytes = [](const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+    fs::copy(kBuiltLibrary, dir.path(), fs::copy_options::recursive);
+    fs::remove(dir.path() / "Acoustic" / "H.wav");
+    const auto before = Files(dir.path());
+    const std::string refused = " already: nothing written (--replace replaces it)\n";
+    const auto set_there = [&](std::string_view set) {
+        return "the library " + dir.path().string() + " holds the set \"" + std::string(set) + "\"" + refused;
     };
-    for (const std::string_view file : NoteFiles)
-        EXPECT_TRUE(bytes(dir.path() / "Acoustic" / file) == bytes(kBuiltLibrary / "Acoustic" / file)) << file;
+    std::ostringstream whole;
+    EXPECT_FALSE(GenerateLibrary(dir.path(), {}, whole));
+    std::string lines = (dir.path() / kResetFile).string() + " is there" + refused +
+        (dir.path() / kChordFile).string() + " is there" + refused;
+    for (const SoundSetDef& set : kDefaultSets)
+        lines += set_there(set.name);
+    EXPECT_EQ(whole.str(), lines);
+
+    GenerateOptions one;
+    one.set = ExtraSet{"acoustic", kStandardTuning};
+    std::ostringstream log;
+    EXPECT_FALSE(GenerateLibrary(dir.path(), one, log));
+    EXPECT_EQ(log.str(), set_there("Acoustic"));
+    EXPECT_TRUE(Files(dir.path()) == before);
+    one.set->name = "Acoustic";
+    one.replace = true;
+    ASSERT_TRUE(GenerateLibrary(dir.path(), one, log)) << log.str();
+    EXPECT_TRUE(Files(dir.path()) == Files(kBuiltLibrary));
 }
 
 TEST(BuiltLibrary, CheckKnowsEachSetsTuningAndFlagsWhatIsMissingBrokenOrOff)
@@ -601,12 +632,13 @@ TEST(GenerateLibrary, WithoutTheSoundfontWritesNothingAndNamesItsPackage)
     }
 }
 
-int RunTool(const std::string& arguments)
+// The tool's exit status, or 128 and the signal that ended it.
+int RunTool(const std::string& arguments, const std::string& environment = "")
 {
     const std::string command =
-        std::string("\"") + TARVISK_TUNES_TOOL + "\" " + arguments + " >/dev/null 2>&1";
+        environment + " \"" + TARVISK_TUNES_TOOL + "\" " + arguments + " >/dev/null 2>&1";
     const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
 }
 
 TEST(TunesTool, ExitStatusTellsUsageErrorsAndMissingLibraries)
@@ -622,7 +654,8 @@ TEST(TunesTool, ExitStatusTellsUsageErrorsAndMissingLibraries)
     EXPECT_EQ(RunTool(out + "--tuning 'D2 A2 D3 G3 B3 E4'"), 2) << "a tuning names its set";
     EXPECT_EQ(RunTool(out + "--set .hidden"), 2);
     EXPECT_EQ(RunTool(out + "--set 'Low C' --tuning 'C2 G2 C3 F3 A3 D4' --a4 415"), 0);
-    EXPECT_EQ(RunTool(out + "--set 'Low C' --a4 466"), 0);
+    EXPECT_EQ(RunTool(out + "--set 'Low C' --a4 466"), 1) << "a set there already";
+    EXPECT_EQ(RunTool(out + "--set 'low c' --a4 466 --replace"), 0);
     EXPECT_EQ(RunTool(out + "--soundfont"), 2);
     EXPECT_EQ(RunTool(out + "--set 'Low C' --soundfont '" + (dir.path() / "none.sf2").string() + "'"), 1);
     const std::string import = "import '" + dir.path().string() + "' ";
@@ -634,6 +667,54 @@ TEST(TunesTool, ExitStatusTellsUsageErrorsAndMissingLibraries)
     EXPECT_EQ(RunTool(import + "--set Mine --tuning 'D2 A2 D3 G3 B3 E4' --a4 415 " + six), 1);
     EXPECT_EQ(RunTool("check '" + (dir.path() / "none").string() + "'"), 1);
     EXPECT_EQ(RunTool("check '" + dir.path().string() + "'"), 1);
+}
+
+// A second import under a name the library holds, in any case, is refused
+// and changes nothing; with --replace the new set takes its place whole. A
+// replacement stopped dead after any of its changes on disk leaves the old
+// set as it was, or, once the two were exchanged, the new one whole.
+TEST(ImportSet, NeverLosesASetTheLibraryHolds)
+{
+    sound_test::TempDir dir;
+    const fs::path tunes = dir.path() / "Tunes";
+    fs::create_directories(dir.path() / "old");
+    std::ostringstream log;
+    ASSERT_TRUE(ImportSet(
+        tunes, {"Mine", kStandardTuning, 440.0, WriteRecordings(dir.path() / "old", kStandardTuning)}, log))
+        << log.str();
+    const auto old_set = Files(tunes);
+
+    const Tuning drop_d = *ParseTuning("D2 A2 D3 G3 B3 E4");
+    const auto recordings = WriteRecordings(dir.path(), drop_d);
+    for (const char* name : {"Mine", "mine", "MINE"}) {
+        std::ostringstream refused;
+        EXPECT_FALSE(ImportSet(tunes, {name, drop_d, 440.0, recordings}, refused));
+        EXPECT_EQ(refused.str(),
+                  "the library " + tunes.string() +
+                      " holds the set \"Mine\" already: nothing written (--replace replaces it)\n");
+        EXPECT_TRUE(Files(tunes) == old_set) << name;
+    }
+
+    std::string import = "import '" + tunes.string() + "' --set Mine --tuning 'D2 A2 D3 G3 B3 E4' --replace";
+    for (const fs::path& file : recordings)
+        import += " '" + file.string() + "'";
+    // Six notes written, then the exchange.
+    for (const int stop : {1, 6}) {
+        EXPECT_EQ(RunTool(import, "TARVISK_TUNES_STOP_AFTER=" + std::to_string(stop)), 128 + SIGKILL);
+        EXPECT_EQ(ListedSets(tunes), std::vector<std::string>{"Mine"});
+        auto now = Files(tunes);
+        std::erase_if(now, [](const auto& file) { return file.first.starts_with("."); });
+        EXPECT_TRUE(now == old_set) << stop;
+    }
+    EXPECT_EQ(RunTool(import, "TARVISK_TUNES_STOP_AFTER=7"), 128 + SIGKILL);
+    ExpectSetAtPitch(tunes / "Mine", drop_d, 440.0);
+
+    ASSERT_TRUE(ImportSet(tunes, {"mine", drop_d, 440.0, recordings, true}, log)) << log.str();
+    ExpectSetAtPitch(tunes / "mine", drop_d, 440.0);
+    std::vector<std::string> entries;
+    for (const auto& entry : fs::directory_iterator(tunes))
+        entries.push_back(entry.path().filename().string());
+    EXPECT_EQ(entries, std::vector<std::string>{"mine"}) << "nothing hidden left behind";
 }
 
 } // namespace

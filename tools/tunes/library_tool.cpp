@@ -4,6 +4,7 @@
 #include "tools/tunes/loudness.h"
 #include "tools/tunes/pitch.h"
 #include "tools/tunes/recorded.h"
+#include "tools/tunes/set_folder.h"
 #include "tools/tunes/soundfont.h"
 #include "tools/tunes/synth.h"
 #include "tools/tunes/track.h"
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -128,47 +130,26 @@ void ReportFile(const fs::path& path, const std::string& label, bool loudness, b
     report << marks << "\n";
 }
 
-bool WriteSet(const fs::path& folder, SetKind kind, const Tuning& tuning, double a4_hz, RecordedNotes& recorded,
+bool WriteSet(NewSet& set, SetKind kind, const Tuning& tuning, double a4_hz, RecordedNotes& recorded,
               std::ostream& log)
 {
-    if (!MakeFolder(folder, log))
-        return false;
     bool ok = true;
     for (std::size_t i = 0; i < NoteFiles.size(); ++i) {
         const double hz = NoteHz(StringNote(tuning, i), a4_hz);
-        const fs::path file = folder / NoteFiles[i];
         if (kind == SetKind::PureTone) {
-            ok = WriteNote(file, ToLibraryLoudness(PureTone(hz, kRate), kRate), log) && ok;
+            ok = set.Write(NoteFiles[i], ToLibraryLoudness(PureTone(hz, kRate), kRate), log) && ok;
         } else if (const FlatNote* note = recorded.Note(GmProgram(kind), hz, log)) {
-            ok = WriteNote(file, note->samples, log) && ok;
+            ok = set.Write(NoteFiles[i], note->samples, log) && ok;
         } else {
-            log << file.string() << ": not written\n";
+            log << NoteFiles[i] << ": not written\n";
             ok = false;
         }
     }
-    return ok;
+    // A set that lacks a note does not take the place of one that has them all.
+    return ok && set.Finish(log);
 }
 
 } // namespace
-
-bool MakeFolder(const fs::path& folder, std::ostream& log)
-{
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec)
-        log << folder.string() << ": cannot create: " << ec.message() << "\n";
-    return !ec;
-}
-
-bool WriteNote(const fs::path& file, std::span<const float> samples, std::ostream& log)
-{
-    std::string error;
-    if (!WriteWav(file.string(), samples, kRate, error)) {
-        log << file.string() << ": cannot write: " << error << "\n";
-        return false;
-    }
-    return true;
-}
 
 int StringNote(const Tuning& tuning, std::size_t index) { return tuning[tuning.size() - 1 - index]; }
 
@@ -191,6 +172,20 @@ bool IsSetName(std::string_view name)
 
 bool GenerateLibrary(const fs::path& out, const GenerateOptions& options, std::ostream& log)
 {
+    // Every name is looked at before anything is made.
+    std::list<NewSet> sets;
+    bool free = true;
+    if (options.set) {
+        free = sets.emplace_back(out, options.set->name).Claim(options.replace, log);
+    } else {
+        for (const std::string_view file : {kResetFile, kChordFile})
+            free = ClaimLibraryFile(out / file, options.replace, log) && free;
+        for (const SoundSetDef& set : kDefaultSets)
+            free = sets.emplace_back(out, std::string(set.name)).Claim(options.replace, log) && free;
+    }
+    if (!free)
+        return false;
+
     // Never a synthesised stand-in: without the recordings nothing is made.
     std::string error;
     const auto font = SoundFont::Open(options.soundfont, error);
@@ -200,23 +195,20 @@ bool GenerateLibrary(const fs::path& out, const GenerateOptions& options, std::o
     }
     RecordedNotes recorded(*font);
     if (options.set)
-        return WriteSet(out / options.set->name, SetKind::Acoustic, options.set->tuning, options.a4_hz, recorded,
-                        log);
+        return WriteSet(sets.front(), SetKind::Acoustic, options.set->tuning, options.a4_hz, recorded, log);
 
-    if (!MakeFolder(out, log))
-        return false;
-    bool ok = WriteNote(out / kResetFile, ResetSound(kRate), log);
-
+    bool ok = WriteLibraryFile(out / kResetFile, ResetSound(kRate), log);
     std::vector<double> open_strings;
     for (const int note : kStandardTuning)
         open_strings.push_back(NoteHz(note, options.a4_hz));
     if (const auto chord = recorded.Strum(GmProgram(SetKind::Acoustic), open_strings, kStrumGap, log))
-        ok = WriteNote(out / kChordFile, *chord, log) && ok;
+        ok = WriteLibraryFile(out / kChordFile, *chord, log) && ok;
     else
         ok = false;
 
-    for (const SoundSetDef& set : kDefaultSets)
-        ok = WriteSet(out / set.name, set.kind, set.tuning, options.a4_hz, recorded, log) && ok;
+    auto set = sets.begin();
+    for (const SoundSetDef& def : kDefaultSets)
+        ok = WriteSet(*set++, def.kind, def.tuning, options.a4_hz, recorded, log) && ok;
     return ok;
 }
 
@@ -231,18 +223,14 @@ bool CheckLibrary(const fs::path& dir, double a4_hz, std::ostream& report)
     ReportFile(dir / kResetFile, std::string(kResetFile), false, false, std::nullopt, a4_hz, report, tally);
     ReportFile(dir / kChordFile, std::string(kChordFile), true, false, std::nullopt, a4_hz, report, tally);
 
-    std::vector<fs::path> sets;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_directory(ec))
-            sets.push_back(it->path());
-    std::sort(sets.begin(), sets.end());
+    // The sets the program lists, in its order.
+    const std::vector<std::string> sets = ListedSets(dir);
     if (sets.empty()) {
         report << "no sound sets: MISSING\n";
         ++tally.missing;
     }
     int notes = 0;
-    for (const fs::path& set : sets) {
-        const std::string name = set.filename().string();
+    for (const std::string& name : sets) {
         const auto tuning = DefaultSetTuning(name);
         report << "[" << name << "]";
         if (tuning)
@@ -254,8 +242,8 @@ bool CheckLibrary(const fs::path& dir, double a4_hz, std::ostream& report)
             std::optional<int> want;
             if (tuning)
                 want = StringNote(*tuning, i);
-            ReportFile(set / NoteFiles[i], "  " + std::string(NoteFiles[i]), true, true, want, a4_hz, report,
-                       tally);
+            ReportFile(dir / name / NoteFiles[i], "  " + std::string(NoteFiles[i]), true, true, want, a4_hz,
+                       report, tally);
         }
     }
     report << sets.size() << " sets, " << notes << " note files, " << tally.missing
