@@ -253,7 +253,9 @@ int main(int argc, char** argv)
             }
         }
         latency_ms[e.kind == "pitch" ? "idle" : e.kind].push_back(ms);
-        if (e.kind != "idle" && e.kind != "long" && e.kind != "pitch") {
+        // From the first tone on, as the tones' own step below, so that the
+        // two compare sounds of one set, at one loudness.
+        if (first_tone != 0 && e.kind != "idle" && e.kind != "long" && e.kind != "pitch") {
             // Where the old sound ends and the new one begins; from a little
             // before the press, since its time in the recording is only known
             // to the sink's buffering. A dropout there is the server's or the
