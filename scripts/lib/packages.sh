@@ -6,7 +6,7 @@ TARVISK_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev libfontconfig-dev fonts-dejavu-core
   libsndfile1-dev libpulse-dev libasound2-dev
-  libfluidsynth-dev fluid-soundfont-gm libsamplerate0-dev
+  libfluidsynth-dev fluid-soundfont-gm libsamplerate0-dev libebur128-dev
   libxcb1-dev libx11-dev libxdamage-dev xvfb xauth xdotool x11-utils imagemagick openbox
   desktop-file-utils appstream dpkg-dev strace lintian
   dbus at-spi2-core python3-pyatspi weston xwayland qt6-wayland

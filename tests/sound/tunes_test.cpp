@@ -7,8 +7,10 @@
 #include "tools/tunes/flatten.h"
 #include "tools/tunes/import.h"
 #include "tools/tunes/library_tool.h"
+#include "tools/tunes/loudness.h"
 #include "tools/tunes/notes.h"
 #include "tools/tunes/pitch.h"
+#include "tools/tunes/set_folder.h"
 #include "tools/tunes/synth.h"
 #include "tools/tunes/track.h"
 #include "tools/tunes/wav_io.h"
@@ -18,10 +20,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <complex>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <numbers>
 #include <sstream>
 
@@ -35,6 +39,15 @@ double Cents(double hz, double target) { return 1200.0 * std::log2(hz / target);
 // What a held note aims for, in cents: half what `check` allows.
 constexpr double kMedianGoalCents = kMedianCents / 2;
 constexpr double kWorstGoalCents = kWorstWindowCents / 2;
+
+// Within the bounds `check` holds every note and the chord to.
+void ExpectAtLibraryLoudness(std::span<const float> x)
+{
+    const auto loudness = MeasureLoudness(x, kRate);
+    ASSERT_TRUE(loudness);
+    EXPECT_NEAR(loudness->lufs, kTargetLufs, kLoudnessToleranceLu);
+    EXPECT_LE(loudness->true_peak_dbtp, kCeilingDbtp);
+}
 
 TEST(ParseNote, ReadsLetterAccidentalAndOctave)
 {
@@ -149,9 +162,9 @@ TEST(MeasurePitch, FindsNoPitchInSilenceNoiseOrTooShortASound)
 // eight partials dying away at rates of their own, all but the first beating
 // against a second mode 0.8 Hz above with `beat` of its loudness, on a pitch
 // `glide` cents sharp at the pick that falls away over a second, and `level`
-// at its peak.
+// at its peak; `click` sets how far the pick stands out.
 std::vector<float> Pluck(double hz, double rate, double seconds, double glide, double beat,
-                         double level = 0.5)
+                         double level = 0.5, double click = 2.0)
 {
     std::vector<double> x(static_cast<std::size_t>(seconds * rate));
     std::uint32_t seed = 7;
@@ -171,7 +184,7 @@ std::vector<float> Pluck(double hz, double rate, double seconds, double glide, d
         noise[2] = noise[1];
         noise[1] = noise[0];
         noise[0] = static_cast<double>(seed >> 8) / 8388608.0 - 1.0;
-        x[i] = v + 2.0 * std::exp(-t / 0.002) * (noise[0] + 2.0 * noise[1] + noise[2]) / 4.0;
+        x[i] = v + click * std::exp(-t / 0.002) * (noise[0] + 2.0 * noise[1] + noise[2]) / 4.0;
         peak = std::max(peak, std::abs(x[i]));
     }
     std::vector<float> out(x.size());
@@ -223,6 +236,41 @@ TEST(FlattenNote, HoldsAGlidingPluckOnItsNoteAndKeepsItsPick)
     EXPECT_NEAR(ShareAbove(flat->samples, 8000.0, 0.1) / ShareAbove(unflattened, 8000.0, 0.1), 1.0, 0.1);
 }
 
+// A pluck recorded 20 or 40 dB down comes out as the very note it makes with
+// its pick at full scale, over the ceiling as it stands: at the library's
+// loudness, one gain keeping its shape. A pick that would pass the ceiling
+// at that loudness takes the gain down to the ceiling, within the bounds;
+// one that stands out further is refused.
+TEST(FlattenNote, BringsANoteToTheLibrarysLoudnessWithOneGain)
+{
+    const double hz = 146.83;
+    std::string error;
+    const auto full = Pluck(hz, kRate, 5.0, 10.0, 0.2, 1.0);
+    EXPECT_GT(MeasureLoudness(full, kRate)->true_peak_dbtp, kCeilingDbtp);
+    const auto reference = FlattenNote(full, kRate, hz, kNoteSeconds, error);
+    ASSERT_TRUE(reference) << error;
+    ExpectAtLibraryLoudness(reference->samples);
+    for (const double level : {0.1, 0.01}) {
+        const auto quieter =
+            FlattenNote(Pluck(hz, kRate, 5.0, 10.0, 0.2, level), kRate, hz, kNoteSeconds, error);
+        ASSERT_TRUE(quieter) << error;
+        float furthest = 0.0f;
+        for (std::size_t i = 0; i < quieter->samples.size(); ++i)
+            furthest = std::max(furthest, std::abs(quieter->samples[i] - reference->samples[i]));
+        EXPECT_LE(furthest, 2.0f / 32768.0f) << level;
+    }
+    // At the library's loudness this pick would peak at -0.6 dBTP.
+    const auto sharp =
+        FlattenNote(Pluck(hz, kRate, 5.0, 10.0, 0.2, 0.5, 18.0), kRate, hz, kNoteSeconds, error);
+    ASSERT_TRUE(sharp) << error;
+    ExpectAtLibraryLoudness(sharp->samples);
+    EXPECT_LT(MeasureLoudness(sharp->samples, kRate)->lufs, kTargetLufs - 0.3);
+    EXPECT_FALSE(FlattenNote(Pluck(hz, kRate, 5.0, 10.0, 0.2, 0.5, 20.0), kRate, hz, kNoteSeconds, error));
+    EXPECT_EQ(error,
+              "its pick stands too far above the rest: at -24.0 LUFS it would peak at +0.4 dBTP, over the "
+              "ceiling of -1 dBTP");
+}
+
 TEST(FlattenNote, LeavesASteadyNoteAsItWas)
 {
     const double hz = 196.0;
@@ -254,8 +302,9 @@ TEST(PureTone, HoldsWholeCyclesSoItsLoopIsSeamless)
 }
 
 // Every note of the set, followed through time, against its string's note in
-// `tuning`. A recorded note also starts and ends in exact silence, so its
-// loop strikes the string again with no click at the seam.
+// `tuning`, and at the library's loudness. A recorded note also starts and
+// ends in exact silence, so its loop strikes the string again with no click
+// at the seam.
 void ExpectSetAtPitch(const fs::path& folder, const Tuning& tuning, double a4_hz, bool recorded = true)
 {
     for (std::size_t i = 0; i < NoteFiles.size(); ++i) {
@@ -270,14 +319,11 @@ void ExpectSetAtPitch(const fs::path& folder, const Tuning& tuning, double a4_hz
         ASSERT_TRUE(track);
         EXPECT_NEAR(track->median_cents, 0.0, kMedianGoalCents);
         EXPECT_NEAR(track->worst_cents, 0.0, kWorstWindowCents) << "at " << track->worst_seconds << " s";
+        ExpectAtLibraryLoudness(wav->mono);
         if (recorded) {
             EXPECT_EQ(wav->frames, static_cast<std::int64_t>(kNoteSeconds * kRate));
             EXPECT_EQ(wav->mono.front(), 0.0f);
             EXPECT_EQ(wav->mono.back(), 0.0f);
-            float peak = 0.0f;
-            for (const float v : wav->mono)
-                peak = std::max(peak, std::abs(v));
-            EXPECT_NEAR(peak, 0.6f, 1e-4f);
         }
     }
 }
@@ -324,26 +370,56 @@ TEST(BuiltLibrary, ResetIsShortAndSilentAndTheChordSoundsFromSilenceToSilence)
     EXPECT_EQ(sound_test::Rms(reset->mono), 0.0);
     const auto chord = ReadWav((kBuiltLibrary / kChordFile).string(), error);
     ASSERT_TRUE(chord) << error;
-    EXPECT_GT(sound_test::Rms(chord->mono), 0.02);
+    ExpectAtLibraryLoudness(chord->mono);
     EXPECT_EQ(chord->mono.front(), 0.0f);
     EXPECT_EQ(chord->mono.back(), 0.0f);
 }
 
+// Every file under `dir`, hidden or not, by its path there.
+std::map<std::string, std::string> Files(const fs::path& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[fs::relative(entry.path(), dir).string()] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
+}
+
 // Another run of the tool, for one set alone, gives the very bytes the build
-// wrote: nothing depends on the run, the machine's timing or what else was made.
+// wrote: nothing depends on the run, the machine's timing or what else was
+// made. Over a library that holds the set, it is written only with
+// --replace, as generating the whole library over it is.
 TEST(BuiltLibrary, IsMadeTheSameByteForByteOnEveryRun)
 {
     sound_test::TempDir dir;
-    GenerateOptions options;
-    options.set = ExtraSet{"Acoustic", kStandardTuning};
-    std::ostringstream log;
-    ASSERT_TRUE(GenerateLibrary(dir.path(), options, log)) << log.str();
-    const auto bytes = [](const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+    fs::copy(kBuiltLibrary, dir.path(), fs::copy_options::recursive);
+    fs::remove(dir.path() / "Acoustic" / "H.wav");
+    const auto before = Files(dir.path());
+    const std::string refused = " already: nothing written (--replace replaces it)\n";
+    const auto set_there = [&](std::string_view set) {
+        return "the library " + dir.path().string() + " holds the set \"" + std::string(set) + "\"" + refused;
     };
-    for (const std::string_view file : NoteFiles)
-        EXPECT_TRUE(bytes(dir.path() / "Acoustic" / file) == bytes(kBuiltLibrary / "Acoustic" / file)) << file;
+    std::ostringstream whole;
+    EXPECT_FALSE(GenerateLibrary(dir.path(), {}, whole));
+    std::string lines = (dir.path() / kResetFile).string() + " is there" + refused +
+        (dir.path() / kChordFile).string() + " is there" + refused;
+    for (const SoundSetDef& set : kDefaultSets)
+        lines += set_there(set.name);
+    EXPECT_EQ(whole.str(), lines);
+
+    GenerateOptions one;
+    one.set = ExtraSet{"acoustic", kStandardTuning};
+    std::ostringstream log;
+    EXPECT_FALSE(GenerateLibrary(dir.path(), one, log));
+    EXPECT_EQ(log.str(), set_there("Acoustic"));
+    EXPECT_TRUE(Files(dir.path()) == before);
+    one.set->name = "Acoustic";
+    one.replace = true;
+    ASSERT_TRUE(GenerateLibrary(dir.path(), one, log)) << log.str();
+    EXPECT_TRUE(Files(dir.path()) == Files(kBuiltLibrary));
 }
 
 TEST(BuiltLibrary, CheckKnowsEachSetsTuningAndFlagsWhatIsMissingBrokenOrOff)
@@ -353,11 +429,19 @@ TEST(BuiltLibrary, CheckKnowsEachSetsTuningAndFlagsWhatIsMissingBrokenOrOff)
     EXPECT_NE(good.str().find("9 sets, 54 note files, 0 missing or unreadable, 0 off pitch"),
               std::string::npos)
         << good.str();
-    EXPECT_NE(
-        good.str().find("E.wav: ok, WAV (Microsoft), Signed 16 bit PCM, mono, 44100 Hz, 4.000 s, E2 median "),
-        std::string::npos)
+    EXPECT_NE(good.str().find(
+                  "E.wav: ok, WAV (Microsoft), Signed 16 bit PCM, mono, 44100 Hz, 4.000 s, -24.00 LUFS, "),
+              std::string::npos)
         << good.str();
+    EXPECT_NE(good.str().find(" dBTP, E2 median "), std::string::npos) << good.str();
     EXPECT_NE(good.str().find(" cents, worst "), std::string::npos);
+    EXPECT_NE(good.str().find("Chord.wav: ok, WAV (Microsoft), Signed 16 bit PCM, mono, 44100 Hz, 5.000 s, "
+                              "-24.00 LUFS, "),
+              std::string::npos)
+        << good.str();
+    EXPECT_NE(good.str().find("\nloudness -24.00 to -24.00 LUFS (0.00 LU apart), true peak at most -"),
+              std::string::npos)
+        << good.str();
     EXPECT_NE(good.str().find("[Drop D] D2 A2 D3 G3 B3 E4\n"), std::string::npos) << good.str();
 
     sound_test::TempDir broken;
@@ -377,6 +461,21 @@ TEST(BuiltLibrary, CheckKnowsEachSetsTuningAndFlagsWhatIsMissingBrokenOrOff)
     ASSERT_TRUE(WriteWav((broken.path() / "Open G" / "G.wav").string(),
                          AsWritten(ResampleAlong(g->mono, kRate, flat_by_a_third, g->mono.size())), kRate,
                          error));
+    // A note 3 dB louder in a set of one's own, over the ceiling too, and
+    // one 1.4 dB quieter in a default set.
+    const struct {
+        const char* set;
+        const char* file;
+        float gain;
+    } levels[] = {{"Mine", "H.wav", 1.4f}, {"Nylon", "E.wav", 0.85f}};
+    for (const auto& level : levels) {
+        const fs::path file = broken.path() / level.set / level.file;
+        auto note = ReadWav(file.string(), error);
+        ASSERT_TRUE(note) << error;
+        for (float& v : note->mono)
+            v *= level.gain;
+        ASSERT_TRUE(WriteWav(file.string(), note->mono, kRate, error));
+    }
     std::ostringstream report;
     EXPECT_FALSE(CheckLibrary(broken.path(), 440.0, report));
     const std::string text = report.str();
@@ -386,15 +485,21 @@ TEST(BuiltLibrary, CheckKnowsEachSetsTuningAndFlagsWhatIsMissingBrokenOrOff)
     EXPECT_NE(text.find("  A.wav: UNREADABLE"), std::string::npos) << text;
     EXPECT_NE(text.find("[Mine]\n"), std::string::npos) << text;
     EXPECT_NE(text.find("nearest D2 "), std::string::npos) << text;
-    const std::size_t whole_tone = text.find("s, D2 +");
+    const std::size_t whole_tone = text.find("dBTP, D2 +");
     ASSERT_NE(whole_tone, std::string::npos) << text;
-    EXPECT_NEAR(std::stod(text.substr(whole_tone + 6)), 200.0, 5.0) << text;
+    EXPECT_NEAR(std::stod(text.substr(whole_tone + 9)), 200.0, 5.0) << text;
     EXPECT_EQ(text.substr(text.find(" Hz)", whole_tone), 9), " Hz) OFF\n") << text;
-    const std::size_t third = text.find("s, G3 median +0.3");
+    const std::size_t third = text.find("dBTP, G3 median +0.3");
     ASSERT_NE(third, std::string::npos) << text;
     EXPECT_LT(std::stod(text.substr(text.find("worst ", third) + 6)), kWorstWindowCents) << text;
     EXPECT_EQ(text.substr(text.find(" s", third + 3), 7), " s OFF\n") << text;
-    EXPECT_NE(text.find("10 sets, 60 note files, 3 missing or unreadable, 2 off pitch"), std::string::npos)
+    for (const auto& level : levels) {
+        const std::size_t line = text.find("  " + std::string(level.file) + ": ok", text.find(level.set));
+        EXPECT_EQ(text.substr(text.find('\n', line) - 9, 10), " LOUDNESS\n") << level.set << "\n" << text;
+    }
+    EXPECT_NE(text.find("10 sets, 60 note files, 3 missing or unreadable, 2 off pitch, 2 off loudness\n"
+                        "loudness -25.41 to -21.08 LUFS"),
+              std::string::npos)
         << text;
 }
 
@@ -435,7 +540,8 @@ TEST(GenerateLibrary, AddsOneNamedSetInTheGivenTuning)
 }
 
 // Recordings of one's own, lowest string first, each after 0.2 s of quiet:
-// stereo 48 kHz 24-bit, 30 cents sharp and gliding, and mono 22.05 kHz 8-bit.
+// stereo 48 kHz 24-bit, 30 cents sharp and gliding, and quiet: -40 LUFS, each
+// channel 3 dB below; and mono 22.05 kHz 8-bit, peaking at 0.9.
 std::vector<fs::path> WriteRecordings(const fs::path& dir, const Tuning& tuning)
 {
     std::vector<fs::path> files;
@@ -443,7 +549,12 @@ std::vector<fs::path> WriteRecordings(const fs::path& dir, const Tuning& tuning)
         const bool stereo = s % 2 == 0;
         const int rate = stereo ? 48000 : 22050;
         const double hz = NoteHz(tuning[s], 440.0) * (stereo ? std::exp2(30.0 / 1200.0) : 1.0);
-        const auto pluck = Pluck(hz, rate, 4.5, stereo ? 10.0 : 0.0, 0.2, 0.9);
+        auto pluck = Pluck(hz, rate, 4.5, stereo ? 10.0 : 0.0, 0.2, 0.9);
+        if (stereo) {
+            const double gain = std::pow(10.0, (-40.0 - 3.01 - MeasureLoudness(pluck, rate)->lufs) / 20.0);
+            for (float& v : pluck)
+                v = static_cast<float>(gain * v);
+        }
         const std::size_t quiet = static_cast<std::size_t>(rate) / 5;
         files.push_back(dir / ("string " + std::to_string(s + 1) + ".wav"));
         sound_test::WriteWav(files.back(), SF_FORMAT_WAV | (stereo ? SF_FORMAT_PCM_24 : SF_FORMAT_PCM_U8),
@@ -468,11 +579,11 @@ TEST(ImportSet, HoldsRecordingsOfAnyFormatOnTheirNotesFromThePick)
     EXPECT_LT(Onset(low->mono), static_cast<std::size_t>(kRate / 200)) << "the pick";
     std::ostringstream report;
     EXPECT_TRUE(CheckLibrary(dir.path() / "Tunes", 440.0, report)) << report.str();
-    EXPECT_NE(
-        report.str().find("E.wav: ok, WAV (Microsoft), Signed 16 bit PCM, mono, 44100 Hz, 4.000 s, nearest "
-                          "D2 median "),
-        std::string::npos)
+    EXPECT_NE(report.str().find(
+                  "E.wav: ok, WAV (Microsoft), Signed 16 bit PCM, mono, 44100 Hz, 4.000 s, -24.00 LUFS, "),
+              std::string::npos)
         << report.str();
+    EXPECT_NE(report.str().find(" dBTP, nearest D2 median "), std::string::npos) << report.str();
 }
 
 TEST(ImportSet, NamesEveryBadRecordingWithItsReasonAndWritesNothing)
@@ -521,12 +632,13 @@ TEST(GenerateLibrary, WithoutTheSoundfontWritesNothingAndNamesItsPackage)
     }
 }
 
-int RunTool(const std::string& arguments)
+// The tool's exit status, or 128 and the signal that ended it.
+int RunTool(const std::string& arguments, const std::string& environment = "")
 {
     const std::string command =
-        std::string("\"") + TARVISK_TUNES_TOOL + "\" " + arguments + " >/dev/null 2>&1";
+        environment + " \"" + TARVISK_TUNES_TOOL + "\" " + arguments + " >/dev/null 2>&1";
     const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
 }
 
 TEST(TunesTool, ExitStatusTellsUsageErrorsAndMissingLibraries)
@@ -542,7 +654,8 @@ TEST(TunesTool, ExitStatusTellsUsageErrorsAndMissingLibraries)
     EXPECT_EQ(RunTool(out + "--tuning 'D2 A2 D3 G3 B3 E4'"), 2) << "a tuning names its set";
     EXPECT_EQ(RunTool(out + "--set .hidden"), 2);
     EXPECT_EQ(RunTool(out + "--set 'Low C' --tuning 'C2 G2 C3 F3 A3 D4' --a4 415"), 0);
-    EXPECT_EQ(RunTool(out + "--set 'Low C' --a4 466"), 0);
+    EXPECT_EQ(RunTool(out + "--set 'Low C' --a4 466"), 1) << "a set there already";
+    EXPECT_EQ(RunTool(out + "--set 'low c' --a4 466 --replace"), 0);
     EXPECT_EQ(RunTool(out + "--soundfont"), 2);
     EXPECT_EQ(RunTool(out + "--set 'Low C' --soundfont '" + (dir.path() / "none.sf2").string() + "'"), 1);
     const std::string import = "import '" + dir.path().string() + "' ";
@@ -554,6 +667,54 @@ TEST(TunesTool, ExitStatusTellsUsageErrorsAndMissingLibraries)
     EXPECT_EQ(RunTool(import + "--set Mine --tuning 'D2 A2 D3 G3 B3 E4' --a4 415 " + six), 1);
     EXPECT_EQ(RunTool("check '" + (dir.path() / "none").string() + "'"), 1);
     EXPECT_EQ(RunTool("check '" + dir.path().string() + "'"), 1);
+}
+
+// A second import under a name the library holds, in any case, is refused
+// and changes nothing; with --replace the new set takes its place whole. A
+// replacement stopped dead after any of its changes on disk leaves the old
+// set as it was, or, once the two were exchanged, the new one whole.
+TEST(ImportSet, NeverLosesASetTheLibraryHolds)
+{
+    sound_test::TempDir dir;
+    const fs::path tunes = dir.path() / "Tunes";
+    fs::create_directories(dir.path() / "old");
+    std::ostringstream log;
+    ASSERT_TRUE(ImportSet(
+        tunes, {"Mine", kStandardTuning, 440.0, WriteRecordings(dir.path() / "old", kStandardTuning)}, log))
+        << log.str();
+    const auto old_set = Files(tunes);
+
+    const Tuning drop_d = *ParseTuning("D2 A2 D3 G3 B3 E4");
+    const auto recordings = WriteRecordings(dir.path(), drop_d);
+    for (const char* name : {"Mine", "mine", "MINE"}) {
+        std::ostringstream refused;
+        EXPECT_FALSE(ImportSet(tunes, {name, drop_d, 440.0, recordings}, refused));
+        EXPECT_EQ(refused.str(),
+                  "the library " + tunes.string() +
+                      " holds the set \"Mine\" already: nothing written (--replace replaces it)\n");
+        EXPECT_TRUE(Files(tunes) == old_set) << name;
+    }
+
+    std::string import = "import '" + tunes.string() + "' --set Mine --tuning 'D2 A2 D3 G3 B3 E4' --replace";
+    for (const fs::path& file : recordings)
+        import += " '" + file.string() + "'";
+    // Six notes written, then the exchange.
+    for (const int stop : {1, 6}) {
+        EXPECT_EQ(RunTool(import, "TARVISK_TUNES_STOP_AFTER=" + std::to_string(stop)), 128 + SIGKILL);
+        EXPECT_EQ(ListedSets(tunes), std::vector<std::string>{"Mine"});
+        auto now = Files(tunes);
+        std::erase_if(now, [](const auto& file) { return file.first.starts_with("."); });
+        EXPECT_TRUE(now == old_set) << stop;
+    }
+    EXPECT_EQ(RunTool(import, "TARVISK_TUNES_STOP_AFTER=7"), 128 + SIGKILL);
+    ExpectSetAtPitch(tunes / "Mine", drop_d, 440.0);
+
+    ASSERT_TRUE(ImportSet(tunes, {"mine", drop_d, 440.0, recordings, true}, log)) << log.str();
+    ExpectSetAtPitch(tunes / "mine", drop_d, 440.0);
+    std::vector<std::string> entries;
+    for (const auto& entry : fs::directory_iterator(tunes))
+        entries.push_back(entry.path().filename().string());
+    EXPECT_EQ(entries, std::vector<std::string>{"mine"}) << "nothing hidden left behind";
 }
 
 } // namespace

@@ -13,21 +13,8 @@ namespace {
 
 bool NameLess(const std::string& a, const std::string& b)
 {
-    // ASCII letters only: the locale's tolower() folds other bytes in
-    // single-byte locales and keeps "I" apart from "i" in Turkish, and the
-    // program runs under the user's locale.
-    auto fold = [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); };
-    auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) {
-        return fold(static_cast<unsigned char>(x)) == fold(static_cast<unsigned char>(y));
-    });
-    if (mismatch.first == a.end() || mismatch.second == b.end()) {
-        if (a.size() != b.size())
-            return a.size() < b.size();
-        return a < b;
-    }
-    auto x = static_cast<unsigned char>(fold(static_cast<unsigned char>(*mismatch.first)));
-    auto y = static_cast<unsigned char>(fold(static_cast<unsigned char>(*mismatch.second)));
-    return x < y;
+    const std::weak_ordering order = CompareFolded(a, b);
+    return order < 0 || (order == 0 && a < b);
 }
 
 bool IsUtf8(const std::string& text)
@@ -59,6 +46,19 @@ bool IsUtf8(const std::string& text)
 }
 
 } // namespace
+
+std::weak_ordering CompareFolded(std::string_view a, std::string_view b)
+{
+    // ASCII letters only: the locale's tolower() folds other bytes in
+    // single-byte locales and keeps "I" apart from "i" in Turkish, and the
+    // program runs under the user's locale.
+    auto fold = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return static_cast<unsigned char>(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u);
+    };
+    return std::lexicographical_compare_three_way(a.begin(), a.end(), b.begin(), b.end(),
+                                                  [&](char x, char y) { return fold(x) <=> fold(y); });
+}
 
 std::optional<std::vector<std::string>> ListSubFolders(const std::string& folder)
 {

@@ -1,7 +1,7 @@
 #include "tools/tunes/flatten.h"
 
+#include "tools/tunes/loudness.h"
 #include "tools/tunes/synth.h"
-#include "tools/tunes/wav_io.h"
 
 #include <samplerate.h>
 
@@ -188,13 +188,7 @@ std::vector<float> FinishSound(std::span<const float> x, double seconds, double 
             static_cast<double>(out - i) / static_cast<double>(out); // 1 at the start, 0 at the end
         y[y.size() - out + i] *= (std::exp(-kFadeSteps * (1.0 - t)) - floor) / (1.0 - floor);
     }
-    double peak = 0.0;
-    for (const double v : y)
-        peak = std::max(peak, std::abs(v));
-    std::vector<float> finished(y.size());
-    for (std::size_t i = 0; i < y.size(); ++i)
-        finished[i] = static_cast<float>(peak > 0.0 ? 0.6 * y[i] / peak : 0.0);
-    return AsWritten(finished);
+    return ToLibraryLoudness(std::vector<float>(y.begin(), y.end()), kRate);
 }
 
 double PitchCurve::At(double at) const
@@ -267,6 +261,20 @@ std::optional<FlatNote> FlattenNote(std::span<const float> recording, double rat
         error = "does not hold " + note + ": median " + Fixed(track->median_cents, "%+.3f") +
             " cents, worst " + Fixed(track->worst_cents, "%+.3f") + " cents at " +
             Fixed(track->worst_seconds, "%.2f s");
+        return std::nullopt;
+    }
+    // One gain cannot bring a pick that stands this far above the rest of the
+    // note to the library's loudness under the ceiling.
+    const auto loudness = MeasureLoudness(flat.samples, kRate);
+    if (!loudness || !AtLibraryLoudness(*loudness)) {
+        if (!loudness || !std::isfinite(loudness->lufs)) {
+            error = "too quiet to measure its loudness";
+        } else {
+            error = "its pick stands too far above the rest: at " + Fixed(kTargetLufs, "%.1f LUFS") +
+                " it would peak at " +
+                Fixed(loudness->true_peak_dbtp + kTargetLufs - loudness->lufs, "%+.1f dBTP") +
+                ", over the ceiling of " + Fixed(kCeilingDbtp, "%.0f dBTP");
+        }
         return std::nullopt;
     }
     return flat;

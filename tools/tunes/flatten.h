@@ -26,7 +26,8 @@ inline constexpr double kNoteFade = 1.0;
 
 // A sound file from a recording: `seconds` long, rising from silence over its
 // first millisecond and falling back to it over the last `fade` seconds,
-// peaking at 0.6, in the 16-bit samples it is written with.
+// at the library's loudness (loudness.h), in the 16-bit samples it is
+// written with.
 std::vector<float> FinishSound(std::span<const float> x, double seconds, double fade);
 
 // How far a recording is from its note through time: cents at moments of
@@ -51,8 +52,8 @@ struct FlatNote {
 
 // The recording at `rate`, trimmed to start at its pick, brought onto `hz`
 // and finished as a note file of `seconds` (at most kNoteSeconds). Empty with
-// a reason when it has no clear pitch near `hz` or does not settle within
-// the bounds that `check` holds the default library to.
+// a reason when it has no clear pitch near `hz`, or does not settle within
+// the bounds of pitch and loudness that `check` holds the library to.
 std::optional<FlatNote> FlattenNote(std::span<const float> recording, double rate, double hz, double seconds,
                                     std::string& error);
 

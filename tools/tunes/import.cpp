@@ -4,6 +4,7 @@
 #include "tools/tunes/flatten.h"
 #include "tools/tunes/library_tool.h"
 #include "tools/tunes/pitch.h"
+#include "tools/tunes/set_folder.h"
 #include "tools/tunes/synth.h"
 #include "tools/tunes/track.h"
 #include "tools/tunes/wav_io.h"
@@ -113,6 +114,9 @@ bool ImportSet(const fs::path& library, const ImportOptions& options, std::ostre
             << options.files.size() << " given: nothing written\n";
         return false;
     }
+    NewSet set(library, options.set);
+    if (!set.Claim(options.replace, log))
+        return false;
     std::vector<std::vector<float>> notes;
     for (std::size_t s = 0; s < options.files.size(); ++s) {
         std::string reason;
@@ -125,14 +129,11 @@ bool ImportSet(const fs::path& library, const ImportOptions& options, std::ostre
         log << "nothing written\n";
         return false;
     }
-    const fs::path folder = library / options.set;
-    if (!MakeFolder(folder, log))
-        return false;
     bool ok = true;
     // The files run from the highest string down.
     for (std::size_t s = 0; s < notes.size(); ++s)
-        ok = WriteNote(folder / NoteFiles[notes.size() - 1 - s], notes[s], log) && ok;
-    return ok;
+        ok = set.Write(NoteFiles[notes.size() - 1 - s], notes[s], log) && ok;
+    return ok && set.Finish(log);
 }
 
 } // namespace tarvisk::tunes

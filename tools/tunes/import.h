@@ -22,15 +22,18 @@ struct ImportOptions {
     Tuning tuning = kStandardTuning;
     double a4_hz = 440.0;
     std::vector<std::filesystem::path> files; // six, lowest string first
+    bool replace = false; // a set of that name in the library gives way
 };
 
 // Where a recording's note starts: where it rises from the quiet before the
 // pick, at most 50 ms before its first sample at a quarter of its peak.
 std::size_t PickStart(std::span<const float> x, double rate);
 
-// Adds the set to the library `library` (made as needed). Every recording is
-// read and brought onto its note before anything is written; a bad one is
-// named in `log` with the reason, and then nothing is written.
+// Adds the set to the library `library` (made as needed), whole or not at
+// all (set_folder.h). Every recording is read, brought onto its note and to
+// the library's loudness before anything is written; a bad one is named in
+// `log` with the reason, and then nothing is written. Nor is anything when
+// the library holds a set of that name and `options.replace` is not given.
 bool ImportSet(const std::filesystem::path& library, const ImportOptions& options, std::ostream& log);
 
 } // namespace tarvisk::tunes

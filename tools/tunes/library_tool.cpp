@@ -1,8 +1,10 @@
 #include "tools/tunes/library_tool.h"
 
 #include "sound/library.h"
+#include "tools/tunes/loudness.h"
 #include "tools/tunes/pitch.h"
 #include "tools/tunes/recorded.h"
+#include "tools/tunes/set_folder.h"
 #include "tools/tunes/soundfont.h"
 #include "tools/tunes/synth.h"
 #include "tools/tunes/track.h"
@@ -11,6 +13,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,25 +35,68 @@ std::string Fixed(double value, int decimals, bool sign = false)
     return text;
 }
 
-// One line about one file; false when it is missing or unreadable. With
-// `want`, the note is followed through time against that note and `off`
-// counts a note that strays from it; without, against the nearest note.
-bool ReportFile(const fs::path& path, const std::string& label, std::optional<int> want, bool measure,
-                double a4_hz, std::ostream& report, int& off)
+// What `check` found, file by file.
+struct Tally {
+    int missing = 0;
+    int off_pitch = 0;
+    int off_loudness = 0;
+    int measured = 0;
+    double quietest = std::numeric_limits<double>::infinity();
+    double loudest = -std::numeric_limits<double>::infinity();
+    double highest_peak = -std::numeric_limits<double>::infinity();
+};
+
+// The note's loudness and true peak, for a line of `check`; false when it
+// is not at the library's loudness.
+bool ReportLoudness(const WavData& wav, std::ostream& report, Tally& tally)
+{
+    const auto loudness = MeasureLoudness(wav.mono, wav.rate);
+    if (!loudness) {
+        report << ", loudness not measurable at this rate";
+        return false;
+    }
+    if (std::isfinite(loudness->lufs))
+        report << ", " << Fixed(loudness->lufs, 2) << " LUFS, ";
+    else
+        report << ", too quiet to measure, ";
+    report << (std::isfinite(loudness->true_peak_dbtp) ? Fixed(loudness->true_peak_dbtp, 2) + " dBTP"
+                                                       : "silent");
+    if (std::isfinite(loudness->lufs)) {
+        tally.quietest = std::min(tally.quietest, loudness->lufs);
+        tally.loudest = std::max(tally.loudest, loudness->lufs);
+        tally.highest_peak = std::max(tally.highest_peak, loudness->true_peak_dbtp);
+        ++tally.measured;
+    }
+    return AtLibraryLoudness(*loudness);
+}
+
+// One line about one file. With
+// `loudness`, its loudness is measured against the library's. With
+// `pitch`, the note is followed through time: with `want` against that
+// note, so that one that strays from it is off pitch; without, against the
+// nearest note.
+void ReportFile(const fs::path& path, const std::string& label, bool loudness, bool pitch,
+                std::optional<int> want, double a4_hz, std::ostream& report, Tally& tally)
 {
     report << label << ": ";
     std::string error;
     const auto wav = ReadWav(path.string(), error);
     if (!wav) {
         report << (error == "missing" ? "MISSING" : "UNREADABLE (" + error + ")") << "\n";
-        return false;
+        ++tally.missing;
+        return;
     }
     report << "ok, " << wav->format << ", "
            << (wav->channels == 1       ? "mono"
                    : wav->channels == 2 ? "stereo"
                                         : std::to_string(wav->channels) + " channels")
            << ", " << wav->rate << " Hz, " << Fixed(static_cast<double>(wav->frames) / wav->rate, 3) << " s";
-    if (measure) {
+    std::string marks;
+    if (loudness && !ReportLoudness(*wav, report, tally)) {
+        marks += " LOUDNESS";
+        ++tally.off_loudness;
+    }
+    if (pitch) {
         const auto hz = want ? MeasureNote(wav->mono, wav->rate, NoteHz(*want, a4_hz))
                              : MeasurePitch(wav->mono, wav->rate);
         bool in_tune = false;
@@ -76,55 +123,33 @@ bool ReportFile(const fs::path& path, const std::string& label, std::optional<in
             }
         }
         if (want && !in_tune) {
-            report << " OFF";
-            ++off;
+            marks += " OFF";
+            ++tally.off_pitch;
         }
     }
-    report << "\n";
-    return true;
+    report << marks << "\n";
 }
 
-bool WriteSet(const fs::path& folder, SetKind kind, const Tuning& tuning, double a4_hz, RecordedNotes& recorded,
+bool WriteSet(NewSet& set, SetKind kind, const Tuning& tuning, double a4_hz, RecordedNotes& recorded,
               std::ostream& log)
 {
-    if (!MakeFolder(folder, log))
-        return false;
     bool ok = true;
     for (std::size_t i = 0; i < NoteFiles.size(); ++i) {
         const double hz = NoteHz(StringNote(tuning, i), a4_hz);
-        const fs::path file = folder / NoteFiles[i];
         if (kind == SetKind::PureTone) {
-            ok = WriteNote(file, PureTone(hz, kRate), log) && ok;
+            ok = set.Write(NoteFiles[i], ToLibraryLoudness(PureTone(hz, kRate), kRate), log) && ok;
         } else if (const FlatNote* note = recorded.Note(GmProgram(kind), hz, log)) {
-            ok = WriteNote(file, note->samples, log) && ok;
+            ok = set.Write(NoteFiles[i], note->samples, log) && ok;
         } else {
-            log << file.string() << ": not written\n";
+            log << NoteFiles[i] << ": not written\n";
             ok = false;
         }
     }
-    return ok;
+    // A set that lacks a note does not take the place of one that has them all.
+    return ok && set.Finish(log);
 }
 
 } // namespace
-
-bool MakeFolder(const fs::path& folder, std::ostream& log)
-{
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec)
-        log << folder.string() << ": cannot create: " << ec.message() << "\n";
-    return !ec;
-}
-
-bool WriteNote(const fs::path& file, std::span<const float> samples, std::ostream& log)
-{
-    std::string error;
-    if (!WriteWav(file.string(), samples, kRate, error)) {
-        log << file.string() << ": cannot write: " << error << "\n";
-        return false;
-    }
-    return true;
-}
 
 int StringNote(const Tuning& tuning, std::size_t index) { return tuning[tuning.size() - 1 - index]; }
 
@@ -147,6 +172,20 @@ bool IsSetName(std::string_view name)
 
 bool GenerateLibrary(const fs::path& out, const GenerateOptions& options, std::ostream& log)
 {
+    // Every name is looked at before anything is made.
+    std::list<NewSet> sets;
+    bool free = true;
+    if (options.set) {
+        free = sets.emplace_back(out, options.set->name).Claim(options.replace, log);
+    } else {
+        for (const std::string_view file : {kResetFile, kChordFile})
+            free = ClaimLibraryFile(out / file, options.replace, log) && free;
+        for (const SoundSetDef& set : kDefaultSets)
+            free = sets.emplace_back(out, std::string(set.name)).Claim(options.replace, log) && free;
+    }
+    if (!free)
+        return false;
+
     // Never a synthesised stand-in: without the recordings nothing is made.
     std::string error;
     const auto font = SoundFont::Open(options.soundfont, error);
@@ -156,23 +195,20 @@ bool GenerateLibrary(const fs::path& out, const GenerateOptions& options, std::o
     }
     RecordedNotes recorded(*font);
     if (options.set)
-        return WriteSet(out / options.set->name, SetKind::Acoustic, options.set->tuning, options.a4_hz, recorded,
-                        log);
+        return WriteSet(sets.front(), SetKind::Acoustic, options.set->tuning, options.a4_hz, recorded, log);
 
-    if (!MakeFolder(out, log))
-        return false;
-    bool ok = WriteNote(out / kResetFile, ResetSound(kRate), log);
-
+    bool ok = WriteLibraryFile(out / kResetFile, ResetSound(kRate), log);
     std::vector<double> open_strings;
     for (const int note : kStandardTuning)
         open_strings.push_back(NoteHz(note, options.a4_hz));
     if (const auto chord = recorded.Strum(GmProgram(SetKind::Acoustic), open_strings, kStrumGap, log))
-        ok = WriteNote(out / kChordFile, *chord, log) && ok;
+        ok = WriteLibraryFile(out / kChordFile, *chord, log) && ok;
     else
         ok = false;
 
-    for (const SoundSetDef& set : kDefaultSets)
-        ok = WriteSet(out / set.name, set.kind, set.tuning, options.a4_hz, recorded, log) && ok;
+    auto set = sets.begin();
+    for (const SoundSetDef& def : kDefaultSets)
+        ok = WriteSet(*set++, def.kind, def.tuning, options.a4_hz, recorded, log) && ok;
     return ok;
 }
 
@@ -183,23 +219,18 @@ bool CheckLibrary(const fs::path& dir, double a4_hz, std::ostream& report)
         report << dir.string() << ": MISSING (no such folder)\n";
         return false;
     }
-    int missing = 0;
-    int notes = 0;
-    int off = 0;
-    for (const std::string_view name : {kResetFile, kChordFile})
-        missing += ReportFile(dir / name, std::string(name), std::nullopt, false, a4_hz, report, off) ? 0 : 1;
+    Tally tally;
+    ReportFile(dir / kResetFile, std::string(kResetFile), false, false, std::nullopt, a4_hz, report, tally);
+    ReportFile(dir / kChordFile, std::string(kChordFile), true, false, std::nullopt, a4_hz, report, tally);
 
-    std::vector<fs::path> sets;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_directory(ec))
-            sets.push_back(it->path());
-    std::sort(sets.begin(), sets.end());
+    // The sets the program lists, in its order.
+    const std::vector<std::string> sets = ListedSets(dir);
     if (sets.empty()) {
         report << "no sound sets: MISSING\n";
-        ++missing;
+        ++tally.missing;
     }
-    for (const fs::path& set : sets) {
-        const std::string name = set.filename().string();
+    int notes = 0;
+    for (const std::string& name : sets) {
         const auto tuning = DefaultSetTuning(name);
         report << "[" << name << "]";
         if (tuning)
@@ -211,15 +242,20 @@ bool CheckLibrary(const fs::path& dir, double a4_hz, std::ostream& report)
             std::optional<int> want;
             if (tuning)
                 want = StringNote(*tuning, i);
-            missing += ReportFile(set / NoteFiles[i], "  " + std::string(NoteFiles[i]), want, true, a4_hz,
-                                  report, off)
-                ? 0
-                : 1;
+            ReportFile(dir / name / NoteFiles[i], "  " + std::string(NoteFiles[i]), true, true, want, a4_hz,
+                       report, tally);
         }
     }
-    report << sets.size() << " sets, " << notes << " note files, " << missing << " missing or unreadable, "
-           << off << " off pitch\n";
-    return missing == 0 && off == 0;
+    report << sets.size() << " sets, " << notes << " note files, " << tally.missing
+           << " missing or unreadable, " << tally.off_pitch << " off pitch, " << tally.off_loudness
+           << " off loudness\n";
+    if (tally.measured)
+        report << "loudness " << Fixed(tally.quietest, 2) << " to " << Fixed(tally.loudest, 2) << " LUFS ("
+               << Fixed(tally.loudest - tally.quietest, 2) << " LU apart), true peak at most "
+               << Fixed(tally.highest_peak, 2) << " dBTP; each within " << Fixed(kLoudnessToleranceLu, 1)
+               << " LU of " << Fixed(kTargetLufs, 1) << " LUFS and at most " << Fixed(kCeilingDbtp, 1)
+               << " dBTP\n";
+    return tally.missing == 0 && tally.off_pitch == 0 && tally.off_loudness == 0;
 }
 
 } // namespace tarvisk::tunes

@@ -7,7 +7,6 @@
 #include "tools/tunes/soundfont.h"
 
 #include <filesystem>
-#include <span>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -27,6 +26,9 @@ struct GenerateOptions {
     std::optional<ExtraSet> set;
     // The recorded guitars come from here.
     std::filesystem::path soundfont = kFluidR3Path;
+    // What the library holds of the same names is replaced; without, it
+    // stays and nothing is written.
+    bool replace = false;
 };
 
 // Concert pitch from Baroque (415) to the high old organs (466).
@@ -43,21 +45,19 @@ std::optional<Tuning> DefaultSetTuning(std::string_view name);
 // ASCII letters, digits and inner spaces.
 bool IsSetName(std::string_view name);
 
-// A folder of the library, made as needed, and a note file written in it;
-// false, with what failed in `log`, when that cannot be done.
-bool MakeFolder(const std::filesystem::path& folder, std::ostream& log);
-bool WriteNote(const std::filesystem::path& file, std::span<const float> samples, std::ostream& log);
-
-// Writes the library into `out` (created as needed); failures go to `log`.
-// False when the soundfont cannot be loaded (then nothing is written), or a
-// note could not be made or written.
+// Writes the library into `out` (created as needed), each set whole or not
+// at all (set_folder.h); failures go to `log`. False when `out` holds a set or
+// file of the same name and `options.replace` is not given, or the soundfont
+// cannot be loaded (then nothing is written), or a note could not be made or
+// written.
 bool GenerateLibrary(const std::filesystem::path& out, const GenerateOptions& options, std::ostream& log);
 
-// Reports every file of the library, and each note's track through time
-// (track.h): for the default sets against its string in that set's tuning,
-// otherwise against the nearest note. False when a file is missing or
-// unreadable, or a default set's note strays beyond kWorstWindowCents in a
-// window or kMedianCents in the median.
+// Reports every file of the library, the loudness of the chord and of each
+// note (loudness.h), and each note's track through time (track.h): for the
+// default sets against its string in that set's tuning, otherwise against
+// the nearest note. False when a file is missing or unreadable, the chord or
+// any note is not at the library's loudness, or a default set's note strays
+// beyond kWorstWindowCents in a window or kMedianCents in the median.
 bool CheckLibrary(const std::filesystem::path& dir, double a4_hz, std::ostream& report);
 
 } // namespace tarvisk::tunes
