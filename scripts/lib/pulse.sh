@@ -61,6 +61,12 @@ stop_recording() {
   RECORD_PID=
 }
 
+# Whether the recording holds sound: its loudest sample.
+heard() { # recording
+  od -An -v -f "$1" | awk '{ for (i = 1; i <= NF; i++) { v = $i < 0 ? -$i : $i; if (v > m) m = v } }
+                           END { exit !(m > 0.05) }'
+}
+
 # The wall time (ns) of the recording's first frame: the least of
 # now - recorded/rate over a few looks at the growing file.
 recording_origin_ns() {

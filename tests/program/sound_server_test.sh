@@ -44,11 +44,6 @@ write_tone "$rates/D.wav" 146.83 48000
 write_tone "$rates/A.wav" 110.00 96000
 cp "$work/prog/Tunes/Acoustic/E.wav" "$rates/E.wav"
 
-# Whether the recording holds sound: its loudest sample.
-heard() { # recording
-  od -An -v -f "$1" | awk '{ for (i = 1; i <= NF; i++) { v = $i < 0 ? -$i : $i; if (v > m) m = v } }
-                           END { exit !(m > 0.05) }'
-}
 record_press() { # string index, recording
   start_recording "$2" || return 1
   click "${string_x[$1]}" "${string_y[$1]}"
