@@ -55,21 +55,24 @@ debian_build_steps='
 # build.log and lintian.txt in OUT. WHERE: "clean", a fresh copy of the
 # clean build root of CODENAME, holding build-essential alone until apt
 # installs the Build-Depends; "here", this machine, whose release CODENAME
-# is; or a root of CODENAME (in_root).
+# is; or a root of CODENAME (in_root). A SOURCE_DATE_EPOCH of the
+# environment goes to dpkg-buildpackage, which otherwise takes it from
+# debian/changelog.
 debian_build() { # CODENAME DSC OUT WHERE
-  local out=$3 root status=0
+  local out=$3 root status=0 steps=(bash -c "$debian_build_steps" sh)
+  [ -n "${SOURCE_DATE_EPOCH:-}" ] && steps=(env SOURCE_DATE_EPOCH="$SOURCE_DATE_EPOCH" "${steps[@]}")
   rm -rf "$out"
   mkdir -p "$out"
   cp "$2" "${2%.dsc}".tar.* "$out/" || return 1
   case $4 in
     clean)
       root=$(clean_root "$1" buildd) || return 1
-      in_fresh_root "$root" "$out" bash -c "$debian_build_steps" sh /tarvisk ;;
+      in_fresh_root "$root" "$out" "${steps[@]}" /tarvisk ;;
     here)
-      as_root bash -c "$debian_build_steps" sh "$out" || status=$?
+      as_root "${steps[@]}" "$out" || status=$?
       [ "$(id -u)" -eq 0 ] || sudo chown -R "$(id -u):$(id -g)" "$out"
       return "$status" ;;
-    *) in_root "$4" "$out" bash -c "$debian_build_steps" sh /tarvisk ;;
+    *) in_root "$4" "$out" "${steps[@]}" /tarvisk ;;
   esac
 }
 
