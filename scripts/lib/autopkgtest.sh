@@ -27,7 +27,8 @@ mkdir -p "$(dirname "$out")"
 # First the testbed's packages are brought up to date (-U): the clean root
 # was made once, and kept.
 tests installed --apt-upgrade --test-name installed --test-name library
-# Real time: windows and a sound server.
+# Real time: windows and a sound server (the one call to hold the lock of
+# the real-time tests around).
 tests program --test-name program
 tests removal --test-name removal
 exit "$status"

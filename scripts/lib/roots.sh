@@ -8,7 +8,7 @@
 #                      the essential packages and apt; buildd: and
 #                      build-essential) that nothing is installed into: each
 #                      use gets a fresh overlay of it (over_root);
-#   apt-CODENAME/      the packages apt downloaded into those overlays;
+#   apt-CODENAME/      the packages apt downloaded in those overlays;
 #   wine-i386-VERSION/ Wine's 32-bit half of exactly the host's Wine
 #                      version, extracted, not installed: its loader runs
 #                      from there, so the host needs no i386 architecture.
@@ -112,22 +112,36 @@ in_root() { # ROOT FOLDER COMMAND...
 # Runs COMMAND as root on this machine, in a mount namespace of its own,
 # with a fresh copy of the clean root ROOT at FOLDER/root: an overlay whose
 # changes go to FOLDER/changes and are deleted when the command ends, with
-# the mounts of in_root and apt's downloads kept in TARVISK_CACHE/apt-CODENAME.
+# the mounts of in_root. apt's downloads are kept in TARVISK_CACHE/apt-CODENAME:
+# each copy gets links to those there, and leaves links to the new ones, so
+# that copies in use side by side never share apt's lock.
 over_root() { # ROOT FOLDER COMMAND...
   local base=$1 folder=$2 archives status=0
   shift 2
   archives=$TARVISK_CACHE/apt-$(sed -n 's/^VERSION_CODENAME=//p' "$base/etc/os-release")
-  as_root rm -rf "$folder/root" "$folder/changes" "$folder/overlay-work"
-  mkdir -p "$folder/root" "$folder/changes" "$folder/overlay-work" "$archives/partial"
+  as_root rm -rf "$folder/root" "$folder/changes" "$folder/overlay-work" "$folder/downloads"
+  mkdir -p "$folder/root" "$folder/changes" "$folder/overlay-work" "$folder/downloads/partial" "$archives"
+  share_debs "$archives" "$folder/downloads"
   as_root unshare --mount --propagation private -- sh -ec '
-    base=$1 folder=$2 archives=$3 root=$2/root
-    shift 3
+    base=$1 folder=$2 root=$2/root
+    shift 2
     mount -t overlay overlay -o "lowerdir=$base,upperdir=$folder/changes,workdir=$folder/overlay-work" "$root"
-    mount --bind "$archives" "$root/var/cache/apt/archives"'"$root_mounts"'
-    exec "$@"' sh "$base" "$folder" "$archives" "$@" || status=$?
-  as_root rm -rf "$folder/root" "$folder/changes" "$folder/overlay-work"
+    mount --bind "$folder/downloads" "$root/var/cache/apt/archives"'"$root_mounts"'
+    exec "$@"' sh "$base" "$folder" "$@" || status=$?
+  share_debs "$folder/downloads" "$archives"
+  as_root rm -rf "$folder/root" "$folder/changes" "$folder/overlay-work" "$folder/downloads"
   [ "$(id -u)" -eq 0 ] || sudo chown -R "$(id -u):$(id -g)" "$folder"
   return "$status"
+}
+
+# Puts into TO each package file of FROM that TO lacks: a hard link, or a
+# copy where the two lie on different file systems. A link is made whole.
+share_debs() { # FROM TO
+  local deb
+  for deb in "$1"/*.deb; do
+    [ -e "$deb" ] && [ ! -e "$2/${deb##*/}" ] || continue
+    ln "$deb" "$2/" 2>/dev/null || { cp "$deb" "$2/.${deb##*/}" && mv "$2/.${deb##*/}" "$2/${deb##*/}"; }
+  done
 }
 
 # Runs COMMAND as root inside a fresh copy of the clean root ROOT, as
