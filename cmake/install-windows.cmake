@@ -15,11 +15,11 @@ if(TARVISK_TUNES_DIR)
   install(DIRECTORY ${TARVISK_TUNES_DIR}/ DESTINATION Tunes FILES_MATCHING PATTERN "*.wav")
 endif()
 
-# The notice of packaging/linux/copyright, the package's, as plain text:
+# The notice of debian/copyright, the Debian packages', as plain text:
 # who holds which files, the recorded notes' origin and the licence. The
 # installer shows it as its licence page, and the zip and the installed
 # folder carry it beside the program as copyright.txt.
-file(READ ${PROJECT_SOURCE_DIR}/packaging/linux/copyright tarvisk_copyright)
+file(READ ${PROJECT_SOURCE_DIR}/debian/copyright tarvisk_copyright)
 string(REGEX REPLACE "^Format: [^\n]*\n" "" tarvisk_notice "${tarvisk_copyright}")
 string(REGEX REPLACE "\n \\.\n" "\n\n" tarvisk_notice "${tarvisk_notice}")
 string(REGEX REPLACE "(^|\n) " "\\1" tarvisk_notice "${tarvisk_notice}")

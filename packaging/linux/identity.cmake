@@ -1,8 +1,6 @@
 # Who the installed program is to the desktop, AppStream and the package.
 # Shared by the install rules and the install tests.
 set(TARVISK_APP_ID org.example.tarvisk)
-# The day version ${PROJECT_VERSION} was released; change it with the version.
-set(TARVISK_RELEASE_DATE 2026-12-08)
 set(TARVISK_HOMEPAGE https://tarvisk.example.org)
 # The screenshot as published on the project's site; docs/screenshot.png is
 # the same picture in the repository. AppStream takes only web URLs here.

@@ -74,6 +74,12 @@ stop_recording() {
   RECORD_PID= RECORD_CLOCK_PID=
 }
 
+# Whether the recording holds sound: its loudest sample.
+heard() { # recording
+  od -An -v -f "$1" | awk '{ for (i = 1; i <= NF; i++) { v = $i < 0 ? -$i : $i; if (v > m) m = v } }
+                           END { exit !(m > 0.05) }'
+}
+
 # The wall time (ns) of the first frame of the recording last made, best
 # known once it has ended.
 recording_origin_ns() { cat "$RECORD_FILE.origin"; }

@@ -4,6 +4,11 @@
 # clone makes them once and later runs reuse them:
 #   debian-CODENAME/   another release, amd64, filled by the project's own
 #                      install step as a new user's machine would be;
+#   debian-CODENAME-VARIANT/  a clean root of mmdebstrap's VARIANT (apt:
+#                      the essential packages and apt; buildd: and
+#                      build-essential) that nothing is installed into: each
+#                      use gets a fresh overlay of it (over_root);
+#   apt-CODENAME/      the packages apt downloaded in those overlays;
 #   wine-i386-VERSION/ Wine's 32-bit half of exactly the host's Wine
 #                      version, extracted, not installed: its loader runs
 #                      from there, so the host needs no i386 architecture.
@@ -55,43 +60,100 @@ make_root() { # TARGET SUITE options-and-mirrors...
 # release (its updates and security too) for the install step to use.
 # Prints the folder.
 debian_root() { # CODENAME
-  local root=$TARVISK_CACHE/debian-$1
+  release_root "$TARVISK_CACHE/debian-$1" "$1" apt
+}
+
+# Makes TARVISK_CACHE/debian-CODENAME-VARIANT unless it is there, as
+# debian_root does. Prints the folder.
+clean_root() { # CODENAME VARIANT
+  release_root "$TARVISK_CACHE/debian-$1-$2" "$1" "$2"
+}
+
+release_root() { # FOLDER CODENAME VARIANT
+  local root=$1
   if [ ! -f "$root/.made" ]; then
     mkdir -p "$TARVISK_CACHE"
-    make_root "$root" "$1" --variant=apt "deb $(debian_mirror) $1 main" >&2 || return 1
+    make_root "$root" "$2" --variant="$3" "deb $(debian_mirror) $2 main" >&2 || return 1
     as_root sh -c 'rm -f "$1"/etc/apt/sources.list.d/* "$1/etc/apt/sources.list" &&
       cat >"$1/etc/apt/sources.list.d/debian.sources" &&
-      cp /etc/resolv.conf "$1/etc/resolv.conf" && touch "$1/.made"' sh "$root" < <(sources_for "$1") ||
+      cp /etc/resolv.conf "$1/etc/resolv.conf" && touch "$1/.made"' sh "$root" < <(sources_for "$2") ||
       return 1
   fi
   echo "$root"
 }
 
-# Runs COMMAND as root inside ROOT, with FOLDER of the host at /tarvisk and
-# the machine's locks (scripts/lib/machine.sh) at /tarvisk-locks, in a mount
-# namespace of its own: the mounts end with the command. What it leaves in
-# FOLDER then belongs to the user again.
-in_root() { # ROOT FOLDER COMMAND...
-  local root=$1 folder=$2 status=0
-  shift 2
-  make_locks || return 1
-  as_root mkdir -p "$root/tarvisk" "$root/tarvisk-locks"
-  as_root unshare --mount --propagation private -- sh -ec '
-    root=$1 folder=$2 locks=$3
-    shift 3
+# What a root needs mounted to run programs: /proc, /sys, /dev, and a /tmp
+# and /run of its own; FOLDER of the host at /tarvisk, and the machine's locks
+# (scripts/lib/machine.sh) at /tarvisk-locks. Shell code for the mount
+# namespaces below, with root, folder and LOCKS set.
+root_mounts='
     mount -t proc proc "$root/proc"
     mount --rbind /sys "$root/sys"
     mount --rbind /dev "$root/dev"
     mount -t tmpfs tmpfs "$root/dev/shm"
     mount -t tmpfs tmpfs "$root/tmp"
     mount -t tmpfs tmpfs "$root/run"
+    mkdir -p "$root/tarvisk" "$root/tarvisk-locks"
     mount --bind "$folder" "$root/tarvisk"
-    mount --bind "$locks" "$root/tarvisk-locks"
-    exec chroot "$root" env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
-      TERM="${TERM:-dumb}" TARVISK_LOCKS=/tarvisk-locks "$@"' sh "$root" "$folder" "$TARVISK_LOCKS" "$@" ||
-    status=$?
+    mount --bind "$LOCKS" "$root/tarvisk-locks"'
+# The environment of a command run in a root.
+root_env=(env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 TERM="${TERM:-dumb}"
+          TARVISK_LOCKS=/tarvisk-locks)
+
+# Runs COMMAND as root inside ROOT, with FOLDER of the host at /tarvisk, in a
+# mount namespace of its own: the mounts end with the command. What it
+# leaves in FOLDER then belongs to the user again.
+in_root() { # ROOT FOLDER COMMAND...
+  local root=$1 folder=$2 status=0
+  shift 2
+  make_locks || return 1
+  as_root env LOCKS="$TARVISK_LOCKS" unshare --mount --propagation private -- sh -ec '
+    root=$1 folder=$2
+    shift 2'"$root_mounts"'
+    exec chroot "$root" "$@"' sh "$root" "$folder" "${root_env[@]}" "$@" || status=$?
   [ "$(id -u)" -eq 0 ] || sudo chown -R "$(id -u):$(id -g)" "$folder"
   return "$status"
+}
+
+# Runs COMMAND as root on this machine, in a mount namespace of its own,
+# with a fresh copy of the clean root ROOT at FOLDER/root: an overlay whose
+# changes go to FOLDER/changes and are deleted when the command ends, with
+# the mounts of in_root. apt's downloads are kept in TARVISK_CACHE/apt-CODENAME:
+# each copy gets links to those there, and leaves links to the new ones, so
+# that copies in use side by side never share apt's lock.
+over_root() { # ROOT FOLDER COMMAND...
+  local base=$1 folder=$2 archives status=0
+  shift 2
+  archives=$TARVISK_CACHE/apt-$(sed -n 's/^VERSION_CODENAME=//p' "$base/etc/os-release")
+  as_root rm -rf "$folder/root" "$folder/changes" "$folder/overlay-work" "$folder/downloads"
+  mkdir -p "$folder/root" "$folder/changes" "$folder/overlay-work" "$folder/downloads/partial" "$archives"
+  share_debs "$archives" "$folder/downloads"
+  as_root unshare --mount --propagation private -- sh -ec '
+    base=$1 folder=$2 root=$2/root
+    shift 2
+    mount -t overlay overlay -o "lowerdir=$base,upperdir=$folder/changes,workdir=$folder/overlay-work" "$root"
+    mount --bind "$folder/downloads" "$root/var/cache/apt/archives"'"$root_mounts"'
+    exec "$@"' sh "$base" "$folder" "$@" || status=$?
+  share_debs "$folder/downloads" "$archives"
+  as_root rm -rf "$folder/root" "$folder/changes" "$folder/overlay-work" "$folder/downloads"
+  [ "$(id -u)" -eq 0 ] || sudo chown -R "$(id -u):$(id -g)" "$folder"
+  return "$status"
+}
+
+# Puts into TO each package file of FROM that TO lacks: a hard link, or a
+# copy where the two lie on different file systems. A link is made whole.
+share_debs() { # FROM TO
+  local deb
+  for deb in "$1"/*.deb; do
+    [ -e "$deb" ] && [ ! -e "$2/${deb##*/}" ] || continue
+    ln "$deb" "$2/" 2>/dev/null || { cp "$deb" "$2/.${deb##*/}" && mv "$2/.${deb##*/}" "$2/${deb##*/}"; }
+  done
+}
+
+# Runs COMMAND as root inside a fresh copy of the clean root ROOT, as
+# over_root makes it, the way in_root runs it.
+in_fresh_root() { # ROOT FOLDER COMMAND...
+  over_root "$1" "$2" chroot "$2/root" "${root_env[@]}" "${@:3}"
 }
 
 # Makes TARVISK_CACHE/wine-i386-VERSION unless it is there: wine32 and libwine

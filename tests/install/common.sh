@@ -24,19 +24,20 @@ finish() {
 
 # Starts an installed program under strace, from a working folder of its
 # own, with a private runtime folder (its single-instance lock lives there),
-# no sound server and the tests' ALSA, whose device plays nothing, and no
-# session bus: without an address, libdbus would
+# the sound server given or none, the tests' ALSA, whose device plays
+# nothing, and no session bus: without an address, libdbus would
 # launch a bus daemon that outlives the program and keeps strace waiting.
 # Sets app (strace's pid) and window.
-# Usage: start_installed COMMAND   (a path, or a name found on PATH)
+# Usage: start_installed COMMAND [PULSE_SERVER]   (COMMAND: a path, or a
+# name found on PATH)
 start_installed() {
   mkdir -p "$work/elsewhere" "$work/run"
   chmod 700 "$work/run"
   rm -f "$work/trace.txt" "$work/out.txt"
   (cd "$work/elsewhere" &&
    exec env XDG_RUNTIME_DIR="$work/run" DBUS_SESSION_BUS_ADDRESS="unix:path=$work/run/no-bus" \
-     PULSE_SERVER="unix:$work/run/no-sound-server" ALSA_CONFIG_PATH="$tests_dir/alsa.conf" QT_QPA_PLATFORM=xcb \
-     strace -f -qq -e trace=openat -o "$work/trace.txt" "$1") >"$work/out.txt" 2>&1 &
+     PULSE_SERVER="${2:-unix:$work/run/no-sound-server}" ALSA_CONFIG_PATH="$tests_dir/alsa.conf" \
+     QT_QPA_PLATFORM=xcb strace -f -qq -e trace=openat -o "$work/trace.txt" "$1") >"$work/out.txt" 2>&1 &
   app=$!
   window=$(timeout "${TARVISK_WAIT_SECONDS:-60}" xdotool search --sync --onlyvisible --name '^Tarvisk$' 2>/dev/null |
              head -n 1)

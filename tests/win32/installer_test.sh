@@ -41,7 +41,7 @@ zipped_side_by_side() {
 }
 check "zip: tarvisk.exe, Tunes and copyright.txt side by side in one folder" zipped_side_by_side
 check "zip: copyright.txt holds FluidR3 GM's notice for the recorded notes" bash -c \
-  'unzip -p "$1" "tarvisk-$2-win32/copyright.txt" | grep -qF "Copyright: 2000-2002, 2008 Frank Wen"' \
+  'unzip -p "$1" "tarvisk-$2-win32/copyright.txt" | grep -qF "2000-2002, 2008 Frank Wen"' \
   _ "$zip" "$version"
 
 # What NSIS packed, by 7-Zip (7zz in Debian 12's 7zip, 7z in Debian 13's),
