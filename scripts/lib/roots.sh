@@ -128,7 +128,8 @@ over_root() { # ROOT FOLDER COMMAND...
   as_root rm -rf "$folder/root" "$folder/changes" "$folder/overlay-work" "$folder/downloads"
   mkdir -p "$folder/root" "$folder/changes" "$folder/overlay-work" "$folder/downloads/partial" "$archives"
   share_debs "$archives" "$folder/downloads"
-  as_root unshare --mount --propagation private -- sh -ec '
+  make_locks || return 1
+  as_root env LOCKS="$TARVISK_LOCKS" unshare --mount --propagation private -- sh -ec '
     base=$1 folder=$2 root=$2/root
     shift 2
     mount -t overlay overlay -o "lowerdir=$base,upperdir=$folder/changes,workdir=$folder/overlay-work" "$root"
