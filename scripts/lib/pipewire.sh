@@ -41,9 +41,24 @@ context.objects = [
 ]
 EOF
   # No real devices: a machine's sound card or camera is not the tests' own.
+  # WirePlumber 0.4 (Debian 12) reads Lua, 0.5 (Debian 13) its own format.
   printf 'alsa_monitor.enabled = false\nv4l2_monitor.enabled = false\nlibcamera_monitor.enabled = false\n' \
     >"$config/wireplumber/main.lua.d/51-tarvisk.lua"
   printf 'bluez_monitor.enabled = false\n' >"$config/wireplumber/bluetooth.lua.d/51-tarvisk.lua"
+  mkdir -p "$config/wireplumber/wireplumber.conf.d"
+  cat >"$config/wireplumber/wireplumber.conf.d/51-tarvisk.conf" <<EOF
+wireplumber.profiles = {
+  main = {
+    monitor.alsa = disabled
+    monitor.alsa-midi = disabled
+    monitor.v4l2 = disabled
+    monitor.libcamera = disabled
+    monitor.bluez = disabled
+    monitor.bluez-midi = disabled
+    support.logind = disabled
+  }
+}
+EOF
   printf 'autospawn = no\n' >"$PIPEWIRE_DIR/client.conf"
   export PULSE_SERVER="unix:$PIPEWIRE_DIR/pulse/native" PULSE_CLIENTCONFIG="$PIPEWIRE_DIR/client.conf"
   PIPEWIRE_ENV=(-u PIPEWIRE_RUNTIME_DIR -u PIPEWIRE_REMOTE -u PULSE_SERVER -u DISPLAY -u WAYLAND_DISPLAY
@@ -97,13 +112,16 @@ restart_pipewire_pulse() {
   pipewire_ready
 }
 
-# pipewire itself ends so, and the session manager bound to it; both start
-# again, as the user's service manager starts them. pipewire-pulse lives on
-# and connects its next clients to the new pipewire.
+# pipewire itself ends so, and the session manager and pipewire-pulse
+# bound to it; all start again, as the user's service manager starts them.
+# (pipewire-pulse 0.3 would live on and connect its next clients to the new
+# pipewire; 1.x answers them "Host is down" until it is restarted.)
 restart_pipewire() {
   stop_recording
   pipewire_end KILL PIPEWIRE_PID
-  pipewire_end TERM WIREPLUMBER_PID
+  pipewire_end TERM WIREPLUMBER_PID PIPEWIRE_PULSE_PID
+  # Its socket outlives it: the new one is awaited, not the old.
+  rm -f "$PIPEWIRE_DIR/pipewire-0" "$PIPEWIRE_DIR/pipewire-0.lock"
   launch_pipewire
 }
 
