@@ -30,6 +30,9 @@ cp -r "$build/Tunes" "$work/prog/Tunes"
 export XDG_RUNTIME_DIR="$work/run"
 unset DISPLAY QT_QPA_PLATFORM
 
+# Weston puts Xwayland's socket where X servers do, and fails where that
+# folder is missing (a fresh root where no X server has run yet).
+[ -d /tmp/.X11-unix ] || install -d -m 1777 /tmp/.X11-unix
 # The debug extension gives the scene graph and screenshots; pixman renders.
 weston --backend=headless-backend.so --use-pixman --width=1280 --height=1024 --debug --xwayland \
   --socket=tarvisk-wayland --idle-time=0 --log="$work/weston.log" >/dev/null 2>&1 &
