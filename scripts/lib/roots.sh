@@ -70,15 +70,20 @@ clean_root() { # CODENAME VARIANT
 }
 
 release_root() { # FOLDER CODENAME VARIANT
-  local root=$1
+  local root=$1 lock
+  mkdir -p "$TARVISK_CACHE"
+  # One run makes it while another that needs it waits (scripts/test makes
+  # roots ahead of the steps that use them).
+  exec {lock}>>"$root.lock"
+  flock -x "$lock"
   if [ ! -f "$root/.made" ]; then
-    mkdir -p "$TARVISK_CACHE"
-    make_root "$root" "$2" --variant="$3" "deb $(debian_mirror) $2 main" >&2 || return 1
+    make_root "$root" "$2" --variant="$3" "deb $(debian_mirror) $2 main" >&2 || { exec {lock}>&-; return 1; }
     as_root sh -c 'rm -f "$1"/etc/apt/sources.list.d/* "$1/etc/apt/sources.list" &&
       cat >"$1/etc/apt/sources.list.d/debian.sources" &&
       cp /etc/resolv.conf "$1/etc/resolv.conf" && touch "$1/.made"' sh "$root" < <(sources_for "$2") ||
-      return 1
+      { exec {lock}>&-; return 1; }
   fi
+  exec {lock}>&-
   echo "$root"
 }
 
