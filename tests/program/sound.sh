@@ -6,6 +6,10 @@
 note_files=(E2.wav H.wav G.wav D.wav A.wav E.wav)
 analysis=${build:-}/bench/sound/tarvisk_recording_analysis
 
+# The pauses between presses below are how long a guitarist lets a note
+# sound: what the recording holds, not a wait for the program. The analysis
+# finds each press's note wherever it begins.
+
 # One X client moves and clicks, so the click lands where it moved to.
 press() { # string index, kind of press, file it should bring
   echo "$(date +%s%N) $2 $3" >>"$work/events"
