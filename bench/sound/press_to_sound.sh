@@ -45,8 +45,10 @@ note_files=(E2.wav H.wav G.wav D.wav A.wav E.wav)
 
 press() { # string index, kind of press, file it should bring, button
   xdotool mousemove $((wx + string_x[$1])) $((wy + string_y[$1])) sleep 0.1
-  echo "$(date +%s%N) $2 $3" >>"$events"
+  local before
+  before=$(date +%s%N)
   xdotool click "${4:-1}"
+  echo "$before $(date +%s%N) $2 $3" >>"$events"
 }
 
 # A program's rounds, through its function ROUND (round number, kind of its

@@ -142,6 +142,16 @@ TEST_F(RecordingAnalysis, AGoodPlayerPassesEveryCheckHoweverDropoutsCutIt)
     }
 }
 
+// A click that took long to go out (a busy machine starting xdotool): its
+// sound comes that much later, and is heard.
+TEST_F(RecordingAnalysis, AClickSlowToSendMayBringItsSoundThatMuchLater)
+{
+    for (auto& press : presses_)
+        press.sent_ns = press.click_ns + 450'000'000;
+    const Verdicts v = Judge(Record(Player{Plays::Right, 0.47}, kDropouts));
+    EXPECT_TRUE(v.heard && v.pitch && v.clicks);
+}
+
 TEST_F(RecordingAnalysis, APlayerAtFaultFailsTheChecksItBreaksDropoutsOrNot)
 {
     struct Case {

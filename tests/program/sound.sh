@@ -11,9 +11,13 @@ analysis=${build:-}/bench/sound/tarvisk_recording_analysis
 # finds each press's note wherever it begins.
 
 # One X client moves and clicks, so the click lands where it moved to.
+# Its time, and the time by which it had surely gone out (starting xdotool
+# on a busy machine can take a while).
 press() { # string index, kind of press, file it should bring
-  echo "$(date +%s%N) $2 $3" >>"$work/events"
+  local before
+  before=$(date +%s%N)
   xdotool mousemove $((wx + string_x[$1])) $((wy + string_y[$1])) click 1
+  echo "$before $(date +%s%N) $2 $3" >>"$work/events"
 }
 
 # Each string of a set (by default the first, chosen at start) in turn,

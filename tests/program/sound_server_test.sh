@@ -50,17 +50,17 @@ cp "$work/prog/Tunes/Acoustic/E.wav" "$rates/E.wav"
 # it: each must fail. The wrong note: every file another string's; late:
 # every press half a second before it was made; nothing: silence throughout.
 mutant_fails() { # kind
-  local events=$work/events.$1 recording=$work/sink.raw ns kind path file
-  while read -r ns kind path; do
+  local events=$work/events.$1 recording=$work/sink.raw ns sent kind path file
+  while read -r ns sent kind path; do
     file=${path##*/}
     case $1 in
       wrong) case $file in
                E2.wav) file=H.wav ;; H.wav) file=G.wav ;; G.wav) file=D.wav ;;
                D.wav) file=A.wav ;; A.wav) file=E.wav ;; E.wav) file=E2.wav ;;
              esac ;;
-      late) ns=$((ns - 500000000)) ;;
+      late) ns=$((ns - 500000000)) sent=$((sent - 500000000)) ;;
     esac
-    echo "$ns $kind ${path%/*}/$file"
+    echo "$ns $sent $kind ${path%/*}/$file"
   done <"$work/events" >"$events"
   if [ "$1" = nothing ]; then
     recording=$work/silence.raw

@@ -2,7 +2,7 @@
 // while it ran, and prints what was heard, the figures and the verdicts.
 //
 // Usage: tarvisk_recording_analysis RECORDING RATE ORIGIN_NS EVENTS
-// EVENTS lines: CLICK_NS KIND PATH (recording_analysis.h names the kinds);
+// EVENTS lines: CLICK_NS SENT_NS KIND PATH (recording_analysis.h names the kinds);
 // PATH is the file whose start the press should bring.
 
 #include "bench/sound/analysis/recording_analysis.h"
@@ -55,7 +55,7 @@ int main(int argc, char** argv)
     for (std::string line; std::getline(list, line);) {
         std::istringstream in(line);
         Press p;
-        in >> p.click_ns >> p.kind >> std::ws;
+        in >> p.click_ns >> p.sent_ns >> p.kind >> std::ws;
         std::getline(in, p.path);
         if (!p.kind.empty())
             presses.push_back(p);
@@ -91,7 +91,11 @@ int main(int argc, char** argv)
             std::printf("not found (best match %.2f)", r.match);
         else
             std::printf("not found");
-        std::printf(": %s\n", r.press->path.c_str());
+        std::printf(": %s", r.press->path.c_str());
+        // A click that was slow to go out is said: the latency counts it.
+        if (r.sending_ms >= 50.0)
+            std::printf(" (the click took %.0f ms to send)", r.sending_ms);
+        std::printf("\n");
         if (r.press->kind == "pitch") {
             if (r.cents)
                 std::printf("pitch %s: played against the file, %+.4f cent\n", r.press->path.c_str(),

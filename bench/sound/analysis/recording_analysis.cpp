@@ -156,6 +156,7 @@ struct Found {
     const Press* press = nullptr;
     const Template* t = nullptr; // null for the silent reset
     std::size_t click = 0, next = 0;
+    std::size_t due = 0; // the latest the sound may begin
     std::optional<std::size_t> start; // spliced: where the note starts, or the silence after a stop
     bool exact = false;               // the start found to the frame
 };
@@ -198,12 +199,12 @@ private:
 // press, which must come soon after the click and last.
 void Analysis::Stop(PressResult& result, Found& f)
 {
-    const std::size_t end = std::min({f.next, f.click + Seconds(kLatestSoundSeconds + 0.5), frames_});
+    const std::size_t end = std::min({f.next, f.due + Seconds(0.5), frames_});
     std::size_t quiet = f.click;
     for (std::size_t i = f.click; i < end; ++i)
         if (std::fabs(r_.stereo[2 * i]) >= kQuiet || std::fabs(r_.stereo[2 * i + 1]) >= kQuiet)
             quiet = i + 1;
-    if (quiet <= f.click + Seconds(kLatestSoundSeconds) && end >= quiet + Seconds(0.05)) {
+    if (quiet <= f.due && end >= quiet + Seconds(0.05)) {
         result.heard = true;
         result.latency_ms = static_cast<double>(quiet - f.click) * 1000.0 / rate_;
         f.start = s_.At(quiet);
@@ -215,7 +216,7 @@ void Analysis::Note(PressResult& result, Found& f)
 {
     const Template& t = *f.t;
     const std::size_t from = s_.At(f.click);
-    const std::size_t to = s_.At(f.click + Seconds(kLatestSoundSeconds));
+    const std::size_t to = s_.At(f.due);
     const auto pattern_at = [&](double offset) {
         const std::size_t begin = std::min(t.at_rate.size(), Seconds(offset));
         return std::span(t.at_rate).subspan(begin,
@@ -346,6 +347,9 @@ Report Analysis::Run(const std::vector<Press>& presses)
         Found f;
         f.press = &press;
         f.click = FrameOf(press.click_ns);
+        const std::int64_t sent = std::max(press.click_ns, press.sent_ns);
+        result.sending_ms = static_cast<double>(sent - press.click_ns) * 1e-6;
+        f.due = FrameOf(sent) + Seconds(kLatestSoundSeconds);
         f.next = n + 1 < presses.size() ? FrameOf(presses[n + 1].click_ns) : frames_;
         if (sound != nullptr && f.click < frames_) {
             if (Peak(sound->mono) == 0.0f) {
@@ -438,7 +442,7 @@ Verdicts Judge(const Report& report)
     Verdicts v;
     const auto& p = report.presses;
     v.heard = !p.empty() && std::all_of(p.begin(), p.end(), [](const PressResult& r) {
-        return r.heard && (!r.latency_ms || *r.latency_ms <= kLatestSoundSeconds * 1000.0);
+        return r.heard && (!r.latency_ms || *r.latency_ms <= kLatestSoundSeconds * 1000.0 + r.sending_ms);
     });
     int pitches = 0;
     v.pitch = true;

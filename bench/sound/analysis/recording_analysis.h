@@ -15,12 +15,15 @@
 namespace tarvisk::bench {
 
 struct Press {
-    std::int64_t click_ns = 0;
+    std::int64_t click_ns = 0; // just before the click was sent
     // idle (nothing sounds), long (the same, after a long rest), pitch (as
     // idle, then measured), stop (the silent reset) or any other name for a
     // press that replaces a sounding note.
     std::string kind;
     std::string path; // the file the press should bring
+    // When the click surely had gone out (0: at click_ns). On a busy machine
+    // starting the sender can take long: the sound may come that much later.
+    std::int64_t sent_ns = 0;
 };
 
 struct Recording {
@@ -40,6 +43,7 @@ struct PressResult {
     const Press* press = nullptr;
     bool heard = false;
     std::optional<double> latency_ms; // press to sound, where its start was found
+    double sending_ms = 0.0;          // how long the click took to send
     double match = 0.0;               // the best normalised correlation found
     std::optional<double> cents;      // pitch presses: played against the file
 };
