@@ -111,8 +111,9 @@ int main(int argc, char** argv)
                     Median(values), *std::max_element(values.begin(), values.end()), values.size());
     std::printf(
         "largest step: at transitions %.4f, the tones' own %.4f (full scale 1.0); %d of %d transitions "
-        "found\n",
-        report.transition_step, report.own_step, report.transitions_measured, report.transitions);
+        "found, %d more with their start cut by a dropout\n",
+        report.transition_step, report.own_step, report.transitions_measured, report.transitions,
+        report.transitions_cut);
     std::printf("dropouts: %d runs of silence in %.1f s of sounding notes\n", report.dropouts,
                 report.sounding_seconds);
     const Verdicts v = Judge(report);

@@ -390,6 +390,7 @@ Report Analysis::Run(const std::vector<Press>& presses)
     // The steps are those of the pure tones, from the first press from rest
     // on: the files before may sound at other levels.
     std::vector<std::pair<std::size_t, std::size_t>> transitions; // spliced
+    std::vector<bool> stop_join(s_.size() + 1, false);
     std::optional<std::size_t> first_tone;
     for (const Found& f : found_)
         if (f.start && f.press->kind == "idle" && !first_tone)
@@ -402,6 +403,8 @@ Report Analysis::Run(const std::vector<Press>& presses)
         if (kind == "idle" || kind == "long" || kind == "pitch")
             continue;
         ++report_.transitions;
+        if (f.start && !f.exact)
+            ++report_.transitions_cut;
         if (!f.start || !f.exact)
             continue;
         ++report_.transitions_measured;
@@ -413,15 +416,20 @@ Report Analysis::Run(const std::vector<Press>& presses)
             std::max<std::size_t>(1, s_.At(f.click > Seconds(0.05) ? f.click - Seconds(0.05) : 0));
         const std::size_t to =
             std::min(s_.size(), *f.start + (f.t != nullptr ? Seconds(kSkipSeconds) : 0) + 4);
-        if (from < to && first_tone && from >= *first_tone)
+        if (from < to && first_tone && from >= *first_tone) {
             transitions.emplace_back(from, to);
+            // Where a stop's silence was cut out, the sound ends there: its
+            // step is the stop's own. Any other join is a dropout's.
+            if (f.t == nullptr)
+                stop_join[*f.start] = true;
+        }
     }
     // Steps on the spliced recording, but where a dropout was cut out.
     std::vector<bool> excluded(s_.size(), false);
     for (auto [from, to] : transitions)
         for (std::size_t j = from; j < to; ++j) {
             excluded[j] = true;
-            if (!dropout_join[j])
+            if (!dropout_join[j] && (!s_.Join(j) || stop_join[j]))
                 report_.transition_step = std::max(report_.transition_step, s_.Step(j));
         }
     for (std::size_t j = std::max<std::size_t>(first_tone.value_or(s_.size()), 1); j < s_.size(); ++j)
@@ -453,7 +461,10 @@ Verdicts Judge(const Report& report)
         v.pitch = v.pitch && r.cents && std::fabs(*r.cents) <= kPitchCents;
     }
     v.pitch = v.pitch && pitches > 0;
-    v.clicks = report.transitions > 0 && report.transitions_measured == report.transitions &&
+    // Every sound that gives way is found; where a dropout cut the start of
+    // the next, the step there is the dropout's, not the player's.
+    v.clicks = report.transitions_measured > 0 &&
+        report.transitions_measured + report.transitions_cut == report.transitions &&
         report.own_step > 0.0 && report.transition_step <= kStepOverOwn * report.own_step;
     return v;
 }

@@ -52,6 +52,7 @@ struct Report {
     std::vector<PressResult> presses;
     int transitions = 0;          // presses that replace a sound
     int transitions_measured = 0; // of those, found in the recording
+    int transitions_cut = 0;      // found, but a dropout cut where they begin
     double transition_step = 0.0; // largest step where a sound gives way
     double own_step = 0.0;        // the tones' own largest step elsewhere
     int dropouts = 0;             // runs of silence inside sounding notes
