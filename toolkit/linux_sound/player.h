@@ -76,7 +76,7 @@ private:
     void Handle(const Request& request);
     void Adopt(std::unique_ptr<Sink> sink, std::size_t rank);
     void Drop();
-    // The request's sound, nullptr when the file cannot be played; nothing
+    // The request's file decoded, nullptr when it cannot be played; nothing
     // when a newer request made it moot.
     std::optional<std::shared_ptr<const Pcm>> Read(const Request& request);
 
