@@ -24,7 +24,7 @@ std::atomic<bool> verbose{false};
 
 std::vector<SinkOpener> ThisMachine()
 {
-    return {[] { return OpenPulseSink(kStayReadySeconds); }, [] { return OpenAlsaSink(kStayReadySeconds); }};
+    return {[] { return OpenPulseSink(0.0); }, [] { return OpenAlsaSink(kStayReadySeconds); }};
 }
 
 // The alert, mono at `rate`.

@@ -25,8 +25,12 @@
 
 namespace tk::linux_sound {
 
-// How long an output stays ready after the last sound before it rests: a
-// tuning session is a run of presses a second or two apart.
+// How long ALSA's device stays open after the last sound before it is let
+// go: a tuning session is a run of presses a second or two apart, and
+// opening it again takes a while. The server's stream rests as soon as it
+// has played its last sound: corked, it wakes as fast as it answers while
+// it runs (bench/sound/press_to_sound.sh: long against idle), and running
+// it would cost its wakeups for nothing.
 inline constexpr double kStayReadySeconds = 15.0;
 
 // The short alert that sounds in place of a file that cannot be played, made

@@ -35,12 +35,16 @@ namespace {
 constexpr double kAheadSeconds = 2.0;
 // What the server asks for at a time; with early requests also what the
 // sink holds of the stream's frames.
-constexpr double kRequestSeconds = 0.01;
+constexpr double kRequestSeconds = 0.005;
 // Between where the server reads and a new sound's first frame: the time
 // the write takes to reach it.
 constexpr double kMarginSeconds = 0.004;
-// Rendered at a time: on a request at once, the rest as the server asks.
-constexpr double kChunkSeconds = 0.05;
+// What a server's graph may hold beyond the latency it reports.
+constexpr double kGraphSeconds = 0.05;
+// Rendered at a time: on a request one at once, then more up to the head
+// start, the rest as the server asks.
+constexpr double kChunkSeconds = 0.02;
+constexpr double kHeadSeconds = 0.3;
 constexpr std::size_t kFrameBytes = 2 * sizeof(float);
 
 class PulseSink final : public Sink {
@@ -86,6 +90,7 @@ private:
     std::vector<float> buffer_; // what Fill renders, copied into the stream
     pa_buffer_attr granted_{};
     std::size_t chunk_bytes_ = 0;
+    std::size_t head_bytes_ = 0;
     bool corked_ = true;
     bool late_ = false;
     bool failed_ = false; // the server did not answer in time
@@ -193,7 +198,7 @@ pa_buffer_attr PulseSink::Wanted(const pa_sample_spec& format) const
             pa_.pa_usec_to_bytes(static_cast<pa_usec_t>(seconds * 1e6), &format));
     };
     pa_buffer_attr attr{};
-    attr.maxlength = bytes(kAheadSeconds + 2 * kChunkSeconds);
+    attr.maxlength = bytes(kAheadSeconds + kHeadSeconds);
     attr.tlength = bytes(kAheadSeconds);
     // Played from the first frame, however few: a request is heard at once.
     attr.prebuf = 0;
@@ -270,6 +275,7 @@ bool PulseSink::Open()
     const double held = 1.5 * static_cast<double>(granted_.maxlength) / kFrameBytes / format.rate + 0.5;
     mixer_.emplace(static_cast<int>(format.rate), rest_after_ + held, held);
     chunk_bytes_ = static_cast<std::size_t>(kChunkSeconds * format.rate) * kFrameBytes;
+    head_bytes_ = static_cast<std::size_t>(kHeadSeconds * format.rate) * kFrameBytes;
     pa_mainloop_api* api = pa_.pa_threaded_mainloop_get_api(loop_);
     refill_ = api->defer_new(
         api,
@@ -349,19 +355,27 @@ std::uint64_t PulseSink::StartFrame()
 
 void PulseSink::Play(std::shared_ptr<const Pcm> sound, bool loop)
 {
+    {
+        const auto lock = Lock();
+        if (!mixer_ || failed_)
+            return;
+        if (corked_ && !sound) {
+            mixer_->Play(nullptr, false);
+            return;
+        }
+        mixer_->PlayAt(std::move(sound), loop, StartFrame());
+        Fill(chunk_bytes_);
+        if (corked_) {
+            Unref(pa_.pa_stream_cork(stream_, 0, nullptr, nullptr));
+            corked_ = false;
+        }
+    }
+    // The first chunk goes out as the lock is let go; a head start behind it
+    // keeps the server supplied while the main loop's thread may not be run.
     const auto lock = Lock();
-    if (!mixer_ || failed_)
-        return;
-    if (corked_ && !sound) {
-        mixer_->Play(nullptr, false);
-        return;
-    }
-    mixer_->PlayAt(std::move(sound), loop, StartFrame());
-    Fill(chunk_bytes_);
-    if (corked_) {
-        Unref(pa_.pa_stream_cork(stream_, 0, nullptr, nullptr));
-        corked_ = false;
-    }
+    for (std::size_t done = chunk_bytes_; done < head_bytes_ && mixer_ && !corked_ && !failed_;
+         done += chunk_bytes_)
+        Fill(chunk_bytes_);
 }
 
 void PulseSink::Close()
@@ -377,8 +391,9 @@ void PulseSink::Close()
         mixer_->PlayAt(nullptr, false, static_cast<std::uint64_t>(*read + kMarginSeconds * mixer_->Rate()));
     Fill(chunk_bytes_);
     // Until the fade has been heard; the server's clock is not asked again.
+    // PipeWire's graph holds a period or two past what it reports.
     const double seconds = (static_cast<double>(at) - *read) / mixer_->Rate() + kFadeSeconds +
-        static_cast<double>(sink_usec) * 1e-6 + kRequestSeconds;
+        static_cast<double>(sink_usec) * 1e-6 + kRequestSeconds + kGraphSeconds;
     Await([] { return false; }, std::min(seconds, kAnswerSeconds));
 }
 
