@@ -38,7 +38,7 @@ constexpr double kAheadSeconds = 2.0;
 constexpr double kRequestSeconds = 0.005;
 // Between where the server reads and a new sound's first frame: the time
 // the write takes to reach it.
-constexpr double kMarginSeconds = 0.004;
+constexpr double kMarginSeconds = 0.008;
 // What a server's graph may hold beyond the latency it reports.
 constexpr double kGraphSeconds = 0.05;
 // Rendered at a time: on a request one at once, then more up to the head
@@ -91,6 +91,10 @@ private:
     pa_buffer_attr granted_{};
     std::size_t chunk_bytes_ = 0;
     std::size_t head_bytes_ = 0;
+    std::uint64_t written_ = 0; // the frame after the last written
+    // The server's number for a frame less the mixer's: pipewire-pulse may
+    // move its write index past a frame it played late.
+    std::int64_t shift_ = 0;
     bool corked_ = true;
     bool late_ = false;
     bool failed_ = false; // the server did not answer in time
@@ -312,8 +316,8 @@ bool PulseSink::Healthy()
         pa_.pa_stream_get_state(stream_) == PA_STREAM_READY;
 }
 
-// Lock held. The frame the server reads now, from a fresh answer; the sink's
-// latency beside it.
+// Lock held. The frame the server reads now, in the mixer's numbers, from a
+// fresh answer; the sink's latency beside it.
 std::optional<double> PulseSink::ReadFrame(pa_usec_t* sink_usec)
 {
     if (!AwaitOperation(pa_.pa_stream_update_timing_info(stream_, &PulseSink::Done, this)))
@@ -322,7 +326,10 @@ std::optional<double> PulseSink::ReadFrame(pa_usec_t* sink_usec)
     if (timing == nullptr || timing->read_index_corrupt)
         return std::nullopt;
     const double rate = mixer_->Rate();
-    double frame = static_cast<double>(timing->read_index) / kFrameBytes;
+    if (!timing->write_index_corrupt)
+        shift_ = timing->write_index / static_cast<std::int64_t>(kFrameBytes) -
+            static_cast<std::int64_t>(written_);
+    double frame = static_cast<double>(timing->read_index) / kFrameBytes - static_cast<double>(shift_);
     if (timing->playing && !corked_) {
         timeval now{};
         gettimeofday(&now, nullptr);
@@ -333,7 +340,7 @@ std::optional<double> PulseSink::ReadFrame(pa_usec_t* sink_usec)
     if (sink_usec != nullptr)
         *sink_usec = timing->sink_usec;
 
-    return frame;
+    return std::max(0.0, frame);
 }
 
 // Lock held. Where a request's sound starts: a little past where the server
@@ -409,8 +416,15 @@ void PulseSink::Fill(std::size_t bytes)
     buffer_.resize(2 * frames);
     const std::uint64_t at = mixer_->Next();
     const bool keep = mixer_->Render(buffer_.data(), frames);
-    pa_.pa_stream_write(stream_, buffer_.data(), frames * kFrameBytes, nullptr,
-                        static_cast<std::int64_t>(at * kFrameBytes), PA_SEEK_ABSOLUTE);
+    // Only a new sound seeks; what follows on is written where the server
+    // has its own write index, whatever it did about a late frame.
+    if (at == written_)
+        pa_.pa_stream_write(stream_, buffer_.data(), frames * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
+    else
+        pa_.pa_stream_write(stream_, buffer_.data(), frames * kFrameBytes, nullptr,
+                            (static_cast<std::int64_t>(at) + shift_) * static_cast<std::int64_t>(kFrameBytes),
+                            PA_SEEK_ABSOLUTE);
+    written_ = at + frames;
     if (!keep && !corked_) {
         Unref(pa_.pa_stream_cork(stream_, 1, nullptr, nullptr));
         corked_ = true;
