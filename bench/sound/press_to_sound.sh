@@ -2,14 +2,17 @@
 # Press to sound: the tuner against a bare player (a minimal Qt window that
 # loops a note through one libpulse stream with a 10 ms target length), both
 # pressed by X input on a private Xvfb, both heard through one private
-# PulseAudio server whose null sink is recorded, in one run. For each, the
-# delay from a press to its note in the recording from rest, two seconds
-# after a stop (idle), while a note sounds (busy), and from a stop to silence
-# (stop); then, in ROUNDS_LONG (3) more rounds, from rest after LONG_IDLE_S
-# (40) seconds, longer than the tuner keeps its output ready (long). And the
-# dropouts: gaps in a sounding note; and what the tuner holds resident once
-# its notes have played and its stream rests. TARVISK_BENCH_STRESS=1 runs it all
-# beside stress-ng --cpu 2.
+# sound server whose null sink is recorded, in one run: PulseAudio, or
+# PipeWire with TARVISK_SOUND_SERVER=pipewire. For each, the delay from a
+# press to its note in the recording from rest, two seconds after a stop
+# (idle), while a note sounds (busy), and from a stop to silence (stop);
+# then, in ROUNDS_LONG (3) more rounds, from rest after LONG_IDLE_S (40)
+# seconds, longer than the tuner keeps its output ready (long); then one
+# note looped for LOOP_S (60) seconds. And the dropouts: gaps in a sounding
+# note, per minute of sound; and what the tuner holds resident once its
+# notes have played and its stream rests. TARVISK_BENCH_LOAD runs it all
+# beside a load: stress (stress-ng --cpu 2) or build (the project built from
+# a clean folder with cmake --build -j2, again whenever it is done).
 # Usage: bench/sound/press_to_sound.sh [BUILD_DIR [PROGRAM]]
 set -uo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -18,20 +21,22 @@ program=$(realpath "${2:-$build/tarvisk}")
 rounds=${ROUNDS:-9}
 rounds_long=${ROUNDS_LONG:-3}
 long_idle_s=${LONG_IDLE_S:-40}
+loop_s=${LOOP_S:-60}
+load=${TARVISK_BENCH_LOAD:-none}
 rest_s=2
 source "$source_dir/scripts/lib/packages.sh"
 ensure_packages "${TARVISK_PACKAGES[@]}" "${TARVISK_BENCH_PACKAGES[@]}"
 cmake --build "$build" --target tarvisk_recording_analysis tarvisk_bare_player tarvisk_tunes_library -j2 \
   >/dev/null || exit 1
 source "$source_dir/scripts/lib/xvfb.sh"
-source "$source_dir/scripts/lib/pulse.sh"
+source "$source_dir/scripts/lib/sound_server.sh"
 source "$source_dir/tests/program/app.sh"
 
 work=$(mktemp -d)
-stress_pid=
+load_pid=
 cleanup() {
-  [ -n "$stress_pid" ] && kill "$stress_pid" 2>/dev/null && wait "$stress_pid" 2>/dev/null
-  stop_app; stop_pulse; stop_xvfb; rm -rf "$work"
+  [ -n "$load_pid" ] && kill -- -"$load_pid" 2>/dev/null && wait "$load_pid" 2>/dev/null
+  stop_app; stop_sound_server; stop_xvfb; rm -rf "$work"
 }
 start_xvfb || exit 1
 trap cleanup EXIT
@@ -75,13 +80,28 @@ bare_round() {
   press 0 stop "$reset" 3
 }
 
+# One note looped for a minute, then stopped.
+tarvisk_loop() { press 4 idle "$tones/A.wav"; sleep "$loop_s"; press 4 stop "$reset"; }
+bare_loop() { press 0 idle "$tones/A.wav"; sleep "$loop_s"; press 0 stop "$reset" 3; }
+
+# The project built from a clean folder, over and over, in a process group
+# of its own.
+build_load() {
+  while :; do
+    rm -rf "$work/load"
+    cmake -S "$source_dir" -B "$work/load" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null 2>&1
+    cmake --build "$work/load" -j2 >/dev/null 2>&1
+  done
+}
+
 rate=48000
-start_pulse "$rate" || exit 1
-if [ "${TARVISK_BENCH_STRESS:-0}" = 1 ]; then
-  stress-ng --cpu 2 --quiet &
-  stress_pid=$!
-  echo "== beside stress-ng --cpu 2"
-fi
+start_sound_server "$rate" || exit 1
+case $load in
+  stress) setsid stress-ng --cpu 2 --quiet & load_pid=$!; echo "== beside stress-ng --cpu 2" ;;
+  build) setsid bash -c "$(declare -f build_load); work=$work source_dir=$source_dir build_load" &
+         load_pid=$!; echo "== beside cmake --build -j2 from a clean folder" ;;
+esac
+echo "== on $TARVISK_SOUND_SERVER"
 start_recording "$work/sink.raw" || { echo "no recording"; exit 1; }
 
 events="$work/events.tarvisk"
@@ -89,6 +109,7 @@ events="$work/events.tarvisk"
 start_app || { echo "the tuner did not start"; exit 1; }
 sleep 6 # the opening chord
 play_rounds tarvisk_round
+sleep "$rest_s"; tarvisk_loop
 # What the tuner holds once its notes have played and its stream rests.
 sleep 16
 tarvisk_rss=$(awk '/^VmRSS:/ {printf "%.1f MiB", $2 / 1024}' "/proc/$app/status")
@@ -104,13 +125,16 @@ window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Bare player$' |
 sleep 1
 read -r wx wy < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
 play_rounds bare_round
+sleep "$rest_s"; bare_loop
 stop_app
 stop_recording
 origin=$(recording_origin_ns)
 
+# The dropouts per minute of sounding notes beside the analysis's own lines.
 analyse() { # events file
   "$build/bench/sound/tarvisk_recording_analysis" "$work/sink.raw" "$rate" "$origin" "$1" |
-    grep -E "^(latency|dropouts|idle|busy|stop|long|gap)"
+    grep -E "^(latency|dropouts|idle|busy|stop|long|gap)" |
+    awk '{ print } /^dropouts: / { printf "dropouts per minute: %.2f\n", 60 * $2 / ($(NF - 4) > 0 ? $(NF - 4) : 1) }'
 }
 echo "== tarvisk (resident after its notes: $tarvisk_rss)"
 analyse "$work/events.tarvisk"

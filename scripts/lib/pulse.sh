@@ -43,6 +43,8 @@ restart_pulse() {
 # least of now - recorded/rate over the whole recording is the wall time of
 # its first frame (recording_origin_ns), however the machine delayed it.
 start_recording() { # file [source]
+  # A recording of the same name before this one must not be taken for its start.
+  rm -f "$1" "$1.origin"
   parec --raw --format=float32le --channels=2 --rate="$PULSE_RATE" --latency-msec=5 \
     -d "${2:-tarvisk_sink.monitor}" >"$1" &
   RECORD_PID=$!

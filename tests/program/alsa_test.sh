@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The real program where no sound server runs: it plays through ALSA's
+# The real program where no sound server answers: it plays through ALSA's
 # default device, which a private configuration routes to a file, and a
-# press writes its note there.
+# press writes its note there; a server that takes the connection and never
+# answers holds neither the press nor the end of the program.
 # Usage: alsa_test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 build=$1
@@ -10,7 +11,8 @@ source "$source_dir/scripts/lib/xvfb.sh"
 source "$source_dir/tests/program/app.sh"
 
 work=$(mktemp -d)
-cleanup() { stop_app; stop_xvfb; rm -rf "$work"; }
+hung=
+cleanup() { stop_app; [ -z "$hung" ] || { kill "$hung"; wait "$hung"; } 2>/dev/null; stop_xvfb; rm -rf "$work"; }
 start_xvfb wm || exit 1
 trap cleanup EXIT
 mkdir -p "$work/prog/Tunes"
@@ -42,12 +44,29 @@ PY
 }
 note_given() { wait_for "the A string's note on ALSA's default device" given_note "$@"; }
 
-start_app ALSA_CONFIG_PATH="$work/asound.conf" || exit 1
+# A sound server that takes the connection and never answers: the press
+# goes on to ALSA, and quitting is not held by it.
+python3 - "$work/hung" <<'PY' &
+import socket, sys, time
+server = socket.socket(socket.AF_UNIX)
+server.bind(sys.argv[1])
+server.listen(16)
+held = []
+while True:
+    held.append(server.accept()[0])
+PY
+hung=$!
+wait_for "the silent server's socket" test -S "$work/hung"
+
+start_app ALSA_CONFIG_PATH="$work/asound.conf" PULSE_SERVER="unix:$work/hung" || exit 1
 click 319 424 # loop mode off: single shots
 click "${string_x[4]}" "${string_y[4]}" # the A string of the only set, a pure tone
-check "a press writes its note to ALSA's default device" note_given 110
+check "past a server that never answers, a press writes its note to ALSA's default device" note_given 110
 check "the program still runs" kill -0 "$app"
 check "nothing printed" test ! -s "$work/out.txt"
+read -r _ right top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ',')
+xdotool mousemove --sync $((wx + ww + right - 10)) $((wy - top / 2)) click 1
+check "the close box ends it, the silent server still connected" ended
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -5,8 +5,10 @@
 # way to the next; the stream follows the user's switch of the default
 # output, and the server lists the program by its name and icon; a server
 # that comes after the program is used, and after each server process is
-# killed and started again under it, as after a crash or an update, the next
-# press is heard. Each sound is found by what it is (the recording
+# killed and started again under it, as after a crash or an update, a loop
+# that sounded sounds again and the next press is heard; closing the window
+# while a loop sounds fades it; sinks at 96 and 192 kHz play at pitch with
+# the server never short of frames. Each sound is found by what it is (the recording
 # analysis), so a dropout on a busy machine is counted, never judged; the
 # same recording read as a player at fault would have made it fails.
 # Usage: sound_server_test.sh BUILD_DIR SOURCE_DIR
@@ -130,13 +132,76 @@ click "${string_x[2]}" "${string_y[2]}"
 sound_server_up || exit 1
 check "a server that starts after the program is used from the next press" heard_press 1 "$work/late.raw"
 
+# A loop that sounds when its server ends sounds again on the new one,
+# without a press.
+loop_sounds() { # recording
+  start_recording "$1" || return 1
+  wait_for "the loop in the recording" sounding
+}
 for process in $(sound_server_restarts); do
+  press 4 idle "$work/prog/Tunes/Sine/A.wav"
+  loop_sounds "$work/before.raw" || exit 1
   restart_sound_server "$process" || exit 1
-  check "after $process restarts, the next press is heard" heard_press 3 "$work/after.raw"
+  check "after $process restarts, the loop sounds again" loop_sounds "$work/resumed.raw"
+  stop_recording
+  press 4 stop "$work/prog/Tunes/reset.wav"
+  check "and the next press is heard" heard_press 3 "$work/after.raw"
 done
 check "the program still runs" kill -0 "$app"
-printed_nothing() { [ ! -s "$work/out.txt" ] || { sed 's/^/  /' "$work/out.txt"; false; }; }
+# What --verbose asks for, and nothing else.
+printed_nothing() {
+  ! grep -v '^tarvisk: sound server stream at [0-9]* Hz: tlength' "$work/out.txt" | sed 's/^/  /' | grep .
+}
 check "nothing printed" printed_nothing
+
+# Closing the window while a loop sounds: the loop fades, steps no further
+# where it ends than the tone itself does, and the program ends.
+# Where the sound ends in a recording, its last sample against the tone's
+# own step (the 99th percentile of its steps over the first half, which a
+# dropout does not move): a fade ends near nothing, a cut anywhere.
+end_step_ratio() { # recording
+  python3 - "$1" <<'PY'
+import array, sys
+a = array.array("f"); a.frombytes(open(sys.argv[1], "rb").read()); left = a[0::2]
+loud = [i for i, v in enumerate(left) if abs(v) > 0.01]
+if not loud:
+    sys.exit(print("no sound"))
+steps = sorted(abs(y - x) for x, y in zip(left[loud[0]:(loud[0] + loud[-1]) // 2], left[loud[0] + 1:]))
+last = max(i for i, v in enumerate(left) if v != 0.0)
+print(f"{abs(left[last]) / steps[len(steps) * 99 // 100]:.2f}")
+PY
+}
+start_recording "$work/quit.raw" || exit 1
+press 4 idle "$work/prog/Tunes/Sine/A.wav"
+wait_for "the loop in the recording" sounding || exit 1
+read -r _ right top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ',')
+xdotool mousemove --sync $((wx + ww + right - 10)) $((wy - top / 2)) click 1
+check "the close box ends the program while a loop sounds" ended
+wait_for "silence after the program" silent
+stop_recording
+ratio=$(end_step_ratio "$work/quit.raw")
+check "its loop fades: where it ends, no step larger than 1.5 times the tone's own ($ratio)" \
+  awk -v r="$ratio" 'BEGIN { exit !(r <= 1.5) }'
+
+# Sinks at 96 and 192 kHz: the stream takes the rate, and a loop plays at
+# its pitch with the server never short of frames.
+at_pitch() { verdict pitch "$1" || { sed 's/^/  /' "$1"; false; }; }
+for rate in 96000 192000; do
+  stop_sound_server
+  start_sound_server "$rate" || exit 1
+  start_recording "$work/rate.raw" || exit 1
+  : >"$work/events"
+  start_app -- --verbose || exit 1
+  opening_chord_over || exit 1
+  press 4 pitch "$rates/A.wav"; sleep 2.6
+  press 4 stop "$work/prog/Tunes/reset.wav"; sleep 1.2
+  stop_recording
+  analyse "$work/rate.raw" "$(recording_origin_ns)" "$work/events" "$work/rate.analysis"
+  check "at $rate Hz the note is heard at its pitch" at_pitch "$work/rate.analysis"
+  check "and the stream runs at $rate Hz" grep -q "^tarvisk: sound server stream at $rate Hz" "$work/out.txt"
+  check "and the server never ran short" printed_nothing
+  stop_app
+done
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -122,6 +122,33 @@ TEST(Mixer, NewRequestCrossfadesWithTheOldSoundWithoutAClick)
     }
 }
 
+// An output that holds frames not yet heard has a new sound start at one of
+// them: it fades in from exactly what was rendered there, after the fade
+// only it sounds, and no further back than the mixer holds.
+TEST(Mixer, ANewSoundMayStartAtAFrameAlreadyRenderedAndFadesFromWhatWasThere)
+{
+    constexpr double kLevel = 0.9;
+    const auto fade = static_cast<std::size_t>(tk::linux_sound::kFadeSeconds * kRate);
+    Mixer mixer(kRate, 1.0, 0.5);
+    mixer.Play(Tone(440.0, 0.3, kRate, kLevel), true);
+    const auto before = Render(mixer, kRate / 2);
+    const auto next = Tone(659.26, 0.3, kRate, kLevel);
+    constexpr std::uint64_t kAt = 7944; // near a crest, at no seam
+    ASSERT_EQ(mixer.PlayAt(next, false, kAt), kAt);
+    EXPECT_EQ(mixer.Next(), kAt);
+    const auto out = Render(mixer, 4 * fade);
+
+    EXPECT_EQ(out[0], before[2 * kAt]) << "the first frame is as it was";
+    for (std::size_t i = 2 * fade; i < out.size() / 2; ++i)
+        ASSERT_EQ(out[2 * i], next->samples[i] / 32768.0f) << "frame " << i;
+    const double own = kLevel * 2.0 * std::numbers::pi * 659.26 / kRate;
+    EXPECT_LE(LargestStep(out, before[2 * kAt - 2]), own + 2.0 * kLevel / static_cast<double>(fade));
+
+    Render(mixer, kRate);
+    const std::uint64_t earliest = mixer.Next() - kRate / 2;
+    EXPECT_EQ(mixer.PlayAt(nullptr, false, 0), earliest) << "the earliest frame held";
+}
+
 TEST(Mixer, OneShotEndsWithItsFileAndTheOutputMayRestOnceQuietLongEnough)
 {
     Mixer mixer(kRate, 0.5);

@@ -3,6 +3,7 @@
 #include "toolkit/linux_sound/libraries.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace tk::linux_sound {
 
@@ -16,8 +17,16 @@ public:
             return;
         src_ = LoadSamplerate();
         int error = 0;
-        if (src_ != nullptr)
+        if (src_ != nullptr) {
             resampler_ = src_->src_callback_new(&Voice::Feed, SRC_SINC_MEDIUM_QUALITY, 2, &error, this);
+            return;
+        }
+        static std::once_flag once;
+        std::call_once(once, [] {
+            std::fputs("tarvisk: libsamplerate.so.0 cannot be loaded: notes recorded at another rate than "
+                       "the output's are silent\n",
+                       stderr);
+        });
     }
     ~Voice()
     {
@@ -106,44 +115,109 @@ private:
     float step_ = 0.0f;
 };
 
-Mixer::Mixer(int rate, double rest_after_seconds)
+Mixer::Mixer(int rate, double rest_after_seconds, double held_seconds)
     : rate_(rate), fade_frames_(std::max<std::size_t>(1, static_cast<std::size_t>(kFadeSeconds * rate))),
-      rest_after_frames_(static_cast<std::uint64_t>(rest_after_seconds * rate))
+      rest_after_frames_(static_cast<std::uint64_t>(rest_after_seconds * rate)),
+      held_(2 * static_cast<std::size_t>(held_seconds * rate))
 {
 }
 
 Mixer::~Mixer() = default;
 
-void Mixer::Play(std::shared_ptr<const Pcm> sound, bool loop)
+void Mixer::Play(std::shared_ptr<const Pcm> sound, bool loop) { PlayAt(std::move(sound), loop, Next()); }
+
+std::uint64_t Mixer::PlayAt(std::shared_ptr<const Pcm> sound, bool loop, std::uint64_t at)
 {
-    // Made outside the lock: Render does not wait for it.
+    // Made and freed outside the lock: Render does not wait for either.
     auto voice =
         sound && sound->Frames() > 0 ? std::make_unique<Voice>(std::move(sound), loop, rate_) : nullptr;
+    std::vector<std::unique_ptr<Voice>> gone;
     std::lock_guard lock(mutex_);
-    if (current_) {
-        current_->FadeOut(fade_frames_);
-        fading_.push_back(std::move(current_));
+    gone.swap(ended_);
+    const std::uint64_t held = held_.size() / 2;
+    at = std::max(at, next_ > held ? next_ - held : 0);
+    // Frames the output went on without: what sounds resumes after them.
+    next_ = std::max(next_, at);
+    // Too close to the end of what was rendered to fade there: faded live.
+    if (next_ - at < fade_frames_)
+        at = next_;
+    bool audible = false;
+    if (at < next_) {
+        tail_.resize(2 * fade_frames_);
+        for (std::size_t i = 0; i < fade_frames_; ++i) {
+            const std::size_t slot = 2 * static_cast<std::size_t>((at + i) % held);
+            tail_[2 * i] = held_[slot];
+            tail_[2 * i + 1] = held_[slot + 1];
+            audible = audible || tail_[2 * i] != 0.0f || tail_[2 * i + 1] != 0.0f;
+        }
+        tail_at_ = 0;
+        if (current_)
+            gone.push_back(std::move(current_));
+        for (auto& fading : fading_)
+            gone.push_back(std::move(fading));
+        fading_.clear();
+        next_ = at;
+    } else {
+        if (current_) {
+            current_->FadeOut(fade_frames_);
+            fading_.push_back(std::move(current_));
+        }
+        audible = !fading_.empty() || tail_at_ < tail_.size() / 2;
     }
+    silent_frames_ = 0;
     // Crossfaded where something still sounds, so the sum steps no further
     // than either sound does; from silence the sound starts as it is.
-    if (voice && !fading_.empty())
+    if (voice && audible)
         voice->FadeIn(fade_frames_);
     current_ = std::move(voice);
+    // Render moves voices here without allocating.
+    ended_.reserve(fading_.size() + 1);
+    return at;
+}
+
+std::uint64_t Mixer::Next() const
+{
+    std::lock_guard lock(mutex_);
+    return next_;
 }
 
 bool Mixer::Render(float* out, std::size_t frames)
 {
     std::fill(out, out + 2 * frames, 0.0f);
     std::lock_guard lock(mutex_);
-    const bool sounding = current_ || !fading_.empty();
+    const std::size_t tail_frames = tail_.size() / 2;
+    const bool sounding = current_ || !fading_.empty() || tail_at_ < tail_frames;
     if (current_ && !current_->MixInto(out, frames))
-        current_.reset();
-    std::erase_if(fading_, [&](const auto& voice) { return !voice->MixInto(out, frames); });
+        ended_.push_back(std::move(current_));
+    for (auto& fading : fading_)
+        if (!fading->MixInto(out, frames))
+            ended_.push_back(std::move(fading));
+    std::erase(fading_, nullptr);
+    for (std::size_t i = 0; i < frames && tail_at_ < tail_frames; ++i, ++tail_at_) {
+        const float gain = 1.0f - static_cast<float>(tail_at_) / static_cast<float>(tail_frames);
+        out[2 * i] += tail_[2 * tail_at_] * gain;
+        out[2 * i + 1] += tail_[2 * tail_at_ + 1] * gain;
+    }
     // A resampled file may ring beyond full scale, and two in a crossfade add up.
     for (float* v = out; v != out + 2 * frames; ++v)
         *v = std::clamp(*v, -1.0f, 1.0f);
+    if (const std::size_t held = held_.size() / 2; held > 0)
+        for (std::size_t i = 0; i < frames; ++i) {
+            const std::size_t slot = 2 * static_cast<std::size_t>((next_ + i) % held);
+            held_[slot] = out[2 * i];
+            held_[slot + 1] = out[2 * i + 1];
+        }
+    next_ += frames;
     silent_frames_ = sounding ? 0 : silent_frames_ + frames;
     return silent_frames_ < rest_after_frames_;
+}
+
+void Mixer::Collect()
+{
+    std::vector<std::unique_ptr<Voice>> gone;
+    std::lock_guard lock(mutex_);
+    gone.swap(ended_);
+    ended_.reserve(fading_.size() + 1);
 }
 
 } // namespace tk::linux_sound

@@ -1,12 +1,17 @@
 #pragma once
 // sndPlaySoundA on Linux. A request returns at once; the player's worker
 // thread, started by the first one, reads the file, keeps what it decoded for
-// quick replay and hands it to the best output it can open (sink.h).
+// quick replay and hands it to the best output open (sink.h).
 // - The latest request wins over any still waiting or being decoded, and what
 //   sounds gives way at once. A file that cannot be played sounds an alert.
-// - A lost output is opened anew at the next request, and a better one than
-//   that in use is tried at every request: a sound server that starts after
-//   the program is used from then on. With none, one stderr line says so.
+// - Outputs are opened on a thread of their own, so no server or device that
+//   fails to answer holds a request or the end of the program. A lost
+//   output is replaced as soon as it goes, a better one than that in use is
+//   tried at every request and, while a loop sounds, every half second: a
+//   sound server that starts after the program, or again after a crash, is
+//   used from then on, and a loop resumes there. With none, one stderr line
+//   says so.
+// - Ending the player fades what sounds before the output closes.
 
 #include "toolkit/linux_sound/sink.h"
 #include "toolkit/linux_sound/sound_cache.h"
@@ -20,8 +25,12 @@
 
 namespace tk::linux_sound {
 
-// How long an output stays ready after the last sound before it rests: a
-// tuning session is a run of presses a second or two apart.
+// How long ALSA's device stays open after the last sound before it is let
+// go: a tuning session is a run of presses a second or two apart, and
+// opening it again takes a while. The server's stream rests as soon as it
+// has played its last sound: corked, it wakes as fast as it answers while
+// it runs (bench/sound/press_to_sound.sh: long against idle), and running
+// it would cost its wakeups for nothing.
 inline constexpr double kStayReadySeconds = 15.0;
 
 // The short alert that sounds in place of a file that cannot be played, made
@@ -38,7 +47,8 @@ public:
     // Always reports success: failures are not the caller's concern.
     int sndPlaySoundA(const std::string& path, unsigned flags) override;
 
-    // Until every request made so far has reached the output or been dropped.
+    // Until every request made so far has reached the output or been
+    // dropped, and no output is being opened.
     void WaitUntilSettled();
 
     struct Stats {
@@ -55,32 +65,36 @@ private:
         bool loop, alert;
         std::uint64_t generation;
     };
+    // What the worker and the opener share. The opener may outlive the
+    // player, left behind in an open that does not return.
+    struct Shared;
+    // What sounds, or was asked for while no output was open.
+    struct Sounding {
+        std::shared_ptr<const Pcm> sound;
+        bool loop = false;
+        bool heard = false;
+    };
 
+    static void Open(std::shared_ptr<Shared> shared);
     void Run();
     void Handle(const Request& request);
-    void EnsureOutput();
-    // The request's sound, nullptr when the file cannot be played; nothing
+    void Adopt(std::unique_ptr<Sink> sink, std::size_t rank);
+    void Drop();
+    // The request's file decoded, nullptr when it cannot be played; nothing
     // when a newer request made it moot.
     std::optional<std::shared_ptr<const Pcm>> Read(const Request& request);
 
-    const std::vector<SinkOpener> outputs_;
-
-    mutable std::mutex mutex_; // guards what follows, up to the worker's own
-    std::condition_variable wake_;
-    std::condition_variable settled_;
-    std::optional<Request> pending_;
-    std::uint64_t posted_ = 0;
-    std::uint64_t handled_ = 0;
-    bool quit_ = false;
-    Stats stats_;
+    const std::shared_ptr<Shared> shared_;
 
     // The worker's own.
     std::unique_ptr<Sink> sink_;
     std::size_t sink_rank_ = 0;
+    Sounding sounding_;
     SoundCache cache_;
     std::shared_ptr<const Pcm> alert_;
 
     std::thread worker_;
+    std::thread opener_;
 };
 
 } // namespace tk::linux_sound

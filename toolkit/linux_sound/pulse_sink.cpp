@@ -2,17 +2,27 @@
 // and PipeWire's pipewire-pulse both serve. One playback stream at the
 // sink's own rate, so the server converts nothing; the mixer resamples.
 //
+// The stream holds two seconds written ahead, so a player that is not run
+// for a while on a busy machine leaves no gap. A request does not wait
+// behind them: it asks where the server reads now and writes its sound from
+// a few milliseconds past that (PA_SEEK_ABSOLUTE), over what was written
+// there; the mixer fades from exactly what those frames held. Early
+// requests keep the server's own share of the latency at a request's size.
+//
 // Threading: libpulse's threaded main loop runs the context and the stream
 // on a thread of its own, and there calls OnWrite, which renders the mixer
 // into the stream. Every other call into libpulse is made by the sound worker
 // with the main loop's lock held, and while holding it the worker waits only
-// in pa_threaded_mainloop_wait. The destructor stops the main loop before it
-// frees the stream and the context, so no callback can run during that.
+// in pa_threaded_mainloop_wait, never longer than kAnswerSeconds. The
+// destructor stops the main loop before it frees the stream and the context,
+// so no callback can run during that.
 
 #include "toolkit/linux_sound/libraries.h"
 #include "toolkit/linux_sound/mixer.h"
 #include "toolkit/linux_sound/sink.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <vector>
 #include <sys/time.h>
@@ -21,10 +31,20 @@ namespace tk::linux_sound {
 
 namespace {
 
-// The stream's buffer: what a press waits behind at most.
-constexpr pa_usec_t kTargetLatency = 10 * PA_USEC_PER_MSEC;
-// A server that has not answered by then counts as none.
-constexpr long kAnswerSeconds = 3;
+// What the stream holds ahead of the server.
+constexpr double kAheadSeconds = 2.0;
+// What the server asks for at a time; with early requests also what the
+// sink holds of the stream's frames.
+constexpr double kRequestSeconds = 0.005;
+// Between where the server reads and a new sound's first frame: the time
+// the write takes to reach it.
+constexpr double kMarginSeconds = 0.008;
+// What a server's graph may hold beyond the latency it reports.
+constexpr double kGraphSeconds = 0.05;
+// Rendered at a time: on a request one at once, then more up to the head
+// start, the rest as the server asks.
+constexpr double kChunkSeconds = 0.02;
+constexpr double kHeadSeconds = 0.3;
 constexpr std::size_t kFrameBytes = 2 * sizeof(float);
 
 class PulseSink final : public Sink {
@@ -35,6 +55,9 @@ public:
     bool Open();
     bool Healthy() override;
     void Play(std::shared_ptr<const Pcm> sound, bool loop) override;
+    void Close() override;
+    void Watch(std::function<void()> lost) override;
+    std::string Describe() override;
 
 private:
     // The main loop's lock, held for as long as what this returns lives.
@@ -44,8 +67,16 @@ private:
         return std::unique_ptr<PulseSink, void (*)(PulseSink*)>(
             this, [](PulseSink* sink) { sink->pa_.pa_threaded_mainloop_unlock(sink->loop_); });
     }
-    template <typename Settled> bool Await(Settled settled);
+    template <typename Settled> bool Await(Settled settled, double seconds);
+    bool AwaitOperation(pa_operation* operation);
+    pa_buffer_attr Wanted(const pa_sample_spec& format) const;
+    std::optional<double> ReadFrame(pa_usec_t* sink_usec = nullptr);
+    std::uint64_t StartFrame();
+    void Fill(std::size_t bytes);
+    void Lost();
     static void Signal(void* self);
+    static void Done(pa_stream*, int, void* self) { Signal(self); }
+    static void OnState(void* self);
     static void OnWrite(pa_stream* stream, std::size_t bytes, void* self);
     void Unref(pa_operation* operation) { operation != nullptr ? pa_.pa_operation_unref(operation) : void(); }
 
@@ -54,10 +85,21 @@ private:
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
+    pa_defer_event* refill_ = nullptr; // renders on where a request was more than a chunk
     std::optional<Mixer> mixer_;
-    std::vector<float> buffer_; // what OnWrite renders, copied into the stream
+    std::vector<float> buffer_; // what Fill renders, copied into the stream
+    pa_buffer_attr granted_{};
+    std::size_t chunk_bytes_ = 0;
+    std::size_t head_bytes_ = 0;
+    std::uint64_t written_ = 0; // the frame after the last written
+    // The server's number for a frame less the mixer's: pipewire-pulse may
+    // move its write index past a frame it played late.
+    std::int64_t shift_ = 0;
     bool corked_ = true;
     bool late_ = false;
+    bool failed_ = false; // the server did not answer in time
+    std::function<void()> lost_;
+    bool told_ = false;
 };
 
 PulseSink::~PulseSink()
@@ -65,6 +107,8 @@ PulseSink::~PulseSink()
     if (loop_ == nullptr)
         return;
     pa_.pa_threaded_mainloop_stop(loop_);
+    if (refill_ != nullptr)
+        pa_.pa_threaded_mainloop_get_api(loop_)->defer_free(refill_);
     if (stream_ != nullptr) {
         pa_.pa_stream_disconnect(stream_);
         pa_.pa_stream_unref(stream_);
@@ -82,12 +126,44 @@ void PulseSink::Signal(void* self)
     sink.pa_.pa_threaded_mainloop_signal(sink.loop_, 0);
 }
 
-// Waits, lock held, until `settled` or the server is late.
-template <typename Settled> bool PulseSink::Await(Settled settled)
+// On the main loop's thread, its lock held.
+void PulseSink::OnState(void* self)
+{
+    auto& sink = *static_cast<PulseSink*>(self);
+    Signal(self);
+    const bool context_bad =
+        sink.context_ != nullptr && !PA_CONTEXT_IS_GOOD(sink.pa_.pa_context_get_state(sink.context_));
+    const bool stream_bad =
+        sink.stream_ != nullptr && !PA_STREAM_IS_GOOD(sink.pa_.pa_stream_get_state(sink.stream_));
+    if (context_bad || stream_bad)
+        sink.Lost();
+}
+
+// Lock held. Once, to whoever watches.
+void PulseSink::Lost()
+{
+    if (told_ || !lost_)
+        return;
+    told_ = true;
+    lost_();
+}
+
+void PulseSink::Watch(std::function<void()> lost)
+{
+    const auto lock = Lock();
+    lost_ = std::move(lost);
+    if (!Healthy())
+        Lost();
+}
+
+// Waits, lock held, until `settled` or `seconds` have passed.
+template <typename Settled> bool PulseSink::Await(Settled settled, double seconds)
 {
     timeval at{};
     gettimeofday(&at, nullptr);
-    at.tv_sec += kAnswerSeconds;
+    const auto usec = static_cast<long>(seconds * 1e6) + at.tv_usec;
+    at.tv_sec += usec / 1000000;
+    at.tv_usec = usec % 1000000;
     pa_mainloop_api* api = pa_.pa_threaded_mainloop_get_api(loop_);
     late_ = false;
     pa_time_event* timer = api->time_new(
@@ -102,6 +178,37 @@ template <typename Settled> bool PulseSink::Await(Settled settled)
     if (timer != nullptr)
         api->time_free(timer);
     return settled();
+}
+
+// Lock held. A server that does not answer counts as gone.
+bool PulseSink::AwaitOperation(pa_operation* operation)
+{
+    if (operation == nullptr)
+        return false;
+    const bool done =
+        Await([&] { return pa_.pa_operation_get_state(operation) != PA_OPERATION_RUNNING; }, kAnswerSeconds);
+    pa_.pa_operation_unref(operation);
+    if (!done) {
+        failed_ = true;
+        Lost();
+    }
+    return done;
+}
+
+pa_buffer_attr PulseSink::Wanted(const pa_sample_spec& format) const
+{
+    const auto bytes = [&](double seconds) {
+        return static_cast<std::uint32_t>(
+            pa_.pa_usec_to_bytes(static_cast<pa_usec_t>(seconds * 1e6), &format));
+    };
+    pa_buffer_attr attr{};
+    attr.maxlength = bytes(kAheadSeconds + kHeadSeconds);
+    attr.tlength = bytes(kAheadSeconds);
+    // Played from the first frame, however few: a request is heard at once.
+    attr.prebuf = 0;
+    attr.minreq = bytes(kRequestSeconds);
+    attr.fragsize = static_cast<std::uint32_t>(-1);
+    return attr;
 }
 
 bool PulseSink::Open()
@@ -119,7 +226,7 @@ bool PulseSink::Open()
     if (context_ == nullptr)
         return false;
     pa_.pa_context_set_state_callback(
-        context_, [](pa_context*, void* self) { Signal(self); }, this);
+        context_, [](pa_context*, void* self) { OnState(self); }, this);
     // No server is started for the program: the desktop runs one, or there is none.
     if (pa_.pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
         pa_.pa_threaded_mainloop_start(loop_) < 0)
@@ -129,11 +236,11 @@ bool PulseSink::Open()
         const pa_context_state_t state = pa_.pa_context_get_state(context_);
         return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
     };
-    if (!Await(context_settled) || pa_.pa_context_get_state(context_) != PA_CONTEXT_READY)
+    if (!Await(context_settled, kAnswerSeconds) || pa_.pa_context_get_state(context_) != PA_CONTEXT_READY)
         return false;
 
     // The rate is the sink's (PA_STREAM_FIX_RATE); 48 kHz only until then.
-    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, 48000, 2};
+    pa_sample_spec format{PA_SAMPLE_FLOAT32NE, 48000, 2};
     pa_proplist* media = pa_.pa_proplist_new();
     pa_.pa_proplist_sets(media, PA_PROP_MEDIA_NAME, "Reference notes");
     stream_ = pa_.pa_stream_new_with_proplist(context_, nullptr, &format, nullptr, media);
@@ -141,60 +248,198 @@ bool PulseSink::Open()
     if (stream_ == nullptr)
         return false;
     pa_.pa_stream_set_state_callback(
-        stream_, [](pa_stream*, void* self) { Signal(self); }, this);
+        stream_, [](pa_stream*, void* self) { OnState(self); }, this);
     pa_.pa_stream_set_write_callback(stream_, &PulseSink::OnWrite, this);
-    pa_buffer_attr attr{};
-    attr.maxlength = attr.prebuf = attr.minreq = attr.fragsize = static_cast<std::uint32_t>(-1);
-    attr.tlength = static_cast<std::uint32_t>(pa_.pa_usec_to_bytes(kTargetLatency, &format));
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_FIX_RATE |
-                                                      PA_STREAM_START_CORKED);
+    pa_.pa_stream_set_underflow_callback(
+        stream_,
+        [](pa_stream*, void*) {
+            if (Verbose())
+                std::fputs("tarvisk: the sound server ran out of frames to play\n", stderr);
+        },
+        nullptr);
+    pa_buffer_attr attr = Wanted(format);
+    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_FIX_RATE | PA_STREAM_START_CORKED |
+                                                      PA_STREAM_EARLY_REQUESTS);
     if (pa_.pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0)
         return false;
     const auto stream_settled = [&] {
         const pa_stream_state_t state = pa_.pa_stream_get_state(stream_);
         return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
     };
-    if (!Await(stream_settled) || pa_.pa_stream_get_state(stream_) != PA_STREAM_READY)
+    if (!Await(stream_settled, kAnswerSeconds) || pa_.pa_stream_get_state(stream_) != PA_STREAM_READY)
         return false;
-    mixer_.emplace(static_cast<int>(pa_.pa_stream_get_sample_spec(stream_)->rate), rest_after_);
+    // The buffer in time at the rate the stream was given.
+    format.rate = pa_.pa_stream_get_sample_spec(stream_)->rate;
+    attr = Wanted(format);
+    if (!AwaitOperation(pa_.pa_stream_set_buffer_attr(stream_, &attr, &PulseSink::Done, this)))
+        return false;
+    granted_ = *pa_.pa_stream_get_buffer_attr(stream_);
+    // What the server holds may pass its maxlength by what the sink took
+    // of it; the mixer keeps well over both.
+    const double held = 1.5 * static_cast<double>(granted_.maxlength) / kFrameBytes / format.rate + 0.5;
+    mixer_.emplace(static_cast<int>(format.rate), rest_after_ + held, held);
+    chunk_bytes_ = static_cast<std::size_t>(kChunkSeconds * format.rate) * kFrameBytes;
+    head_bytes_ = static_cast<std::size_t>(kHeadSeconds * format.rate) * kFrameBytes;
+    pa_mainloop_api* api = pa_.pa_threaded_mainloop_get_api(loop_);
+    refill_ = api->defer_new(
+        api,
+        [](pa_mainloop_api*, pa_defer_event*, void* self) {
+            auto& sink = *static_cast<PulseSink*>(self);
+            if (!sink.corked_)
+                sink.Fill(sink.pa_.pa_stream_writable_size(sink.stream_));
+        },
+        this);
+    if (refill_ == nullptr)
+        return false;
+    api->defer_enable(refill_, 0);
     return true;
+}
+
+std::string PulseSink::Describe()
+{
+    const auto lock = Lock();
+    const pa_sample_spec& format = *pa_.pa_stream_get_sample_spec(stream_);
+    const auto ms = [&](std::uint32_t bytes) { return bytes / kFrameBytes * 1000.0 / format.rate; };
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "sound server stream at %u Hz: tlength %.1f ms, minreq %.1f ms, prebuf %.1f ms, "
+                  "maxlength %.1f ms",
+                  format.rate, ms(granted_.tlength), ms(granted_.minreq), ms(granted_.prebuf),
+                  ms(granted_.maxlength));
+    return line;
 }
 
 bool PulseSink::Healthy()
 {
     const auto lock = Lock();
-    return pa_.pa_context_get_state(context_) == PA_CONTEXT_READY &&
+    return !failed_ && pa_.pa_context_get_state(context_) == PA_CONTEXT_READY &&
         pa_.pa_stream_get_state(stream_) == PA_STREAM_READY;
+}
+
+// Lock held. The frame the server reads now, in the mixer's numbers, from a
+// fresh answer; the sink's latency beside it.
+std::optional<double> PulseSink::ReadFrame(pa_usec_t* sink_usec)
+{
+    if (!AwaitOperation(pa_.pa_stream_update_timing_info(stream_, &PulseSink::Done, this)))
+        return std::nullopt;
+    const pa_timing_info* timing = pa_.pa_stream_get_timing_info(stream_);
+    if (timing == nullptr || timing->read_index_corrupt)
+        return std::nullopt;
+    const double rate = mixer_->Rate();
+    if (!timing->write_index_corrupt)
+        shift_ = timing->write_index / static_cast<std::int64_t>(kFrameBytes) -
+            static_cast<std::int64_t>(written_);
+    double frame = static_cast<double>(timing->read_index) / kFrameBytes - static_cast<double>(shift_);
+    if (timing->playing && !corked_) {
+        timeval now{};
+        gettimeofday(&now, nullptr);
+        const double since = static_cast<double>(now.tv_sec - timing->timestamp.tv_sec) +
+            static_cast<double>(now.tv_usec - timing->timestamp.tv_usec) * 1e-6;
+        frame += std::max(0.0, since) * rate;
+    }
+    if (sink_usec != nullptr)
+        *sink_usec = timing->sink_usec;
+
+    return std::max(0.0, frame);
+}
+
+// Lock held. Where a request's sound starts: a little past where the server
+// reads, or where it stands while corked.
+std::uint64_t PulseSink::StartFrame()
+{
+    pa_usec_t sink_usec = 0;
+    const auto read = ReadFrame(&sink_usec);
+    if (!read)
+        return mixer_->Next();
+    if (corked_)
+        return static_cast<std::uint64_t>(*read);
+    // The sink reads up to a request's worth ahead of what it plays, and
+    // what it has read is heard as it was: the sound starts past that.
+    const double heard = *read - static_cast<double>(sink_usec) * 1e-6 * mixer_->Rate();
+    return static_cast<std::uint64_t>(
+        std::max(*read, heard + (kRequestSeconds + kMarginSeconds) * mixer_->Rate()));
 }
 
 void PulseSink::Play(std::shared_ptr<const Pcm> sound, bool loop)
 {
-    const bool wake = sound != nullptr;
-    mixer_->Play(std::move(sound), loop);
-    if (!wake)
-        return;
-    const auto lock = Lock();
-    if (corked_) {
-        // What the stream held while it rested is silence: the new sound
-        // need not wait behind it.
-        Unref(pa_.pa_stream_flush(stream_, nullptr, nullptr));
-        Unref(pa_.pa_stream_cork(stream_, 0, nullptr, nullptr));
-        corked_ = false;
+    {
+        const auto lock = Lock();
+        if (!mixer_ || failed_)
+            return;
+        if (corked_ && !sound) {
+            mixer_->Play(nullptr, false);
+            return;
+        }
+        mixer_->PlayAt(std::move(sound), loop, StartFrame());
+        Fill(chunk_bytes_);
+        if (corked_) {
+            Unref(pa_.pa_stream_cork(stream_, 0, nullptr, nullptr));
+            corked_ = false;
+        }
     }
+    // The first chunk goes out as the lock is let go; a head start behind it
+    // keeps the server supplied while the main loop's thread may not be run.
+    const auto lock = Lock();
+    for (std::size_t done = chunk_bytes_; done < head_bytes_ && mixer_ && !corked_ && !failed_;
+         done += chunk_bytes_)
+        Fill(chunk_bytes_);
+}
+
+void PulseSink::Close()
+{
+    const auto lock = Lock();
+    if (!mixer_ || failed_ || corked_)
+        return;
+    pa_usec_t sink_usec = 0;
+    const auto read = ReadFrame(&sink_usec);
+    if (!read)
+        return;
+    const std::uint64_t at =
+        mixer_->PlayAt(nullptr, false, static_cast<std::uint64_t>(*read + kMarginSeconds * mixer_->Rate()));
+    Fill(chunk_bytes_);
+    // Until the fade has been heard; the server's clock is not asked again.
+    // PipeWire's graph holds a period or two past what it reports.
+    const double seconds = (static_cast<double>(at) - *read) / mixer_->Rate() + kFadeSeconds +
+        static_cast<double>(sink_usec) * 1e-6 + kRequestSeconds + kGraphSeconds;
+    Await([] { return false; }, std::min(seconds, kAnswerSeconds));
+}
+
+// Lock held: renders up to a chunk from the mixer's next frame on, and more
+// on the main loop's next turn while the server wants it, so that a request
+// never waits behind two seconds of rendering.
+void PulseSink::Fill(std::size_t bytes)
+{
+    pa_.pa_threaded_mainloop_get_api(loop_)->defer_enable(refill_, 0);
+    const std::size_t frames = std::min(bytes, chunk_bytes_) / kFrameBytes;
+    if (frames == 0)
+        return;
+    buffer_.resize(2 * frames);
+    const std::uint64_t at = mixer_->Next();
+    const bool keep = mixer_->Render(buffer_.data(), frames);
+    // Only a new sound seeks; what follows on is written where the server
+    // has its own write index, whatever it did about a late frame.
+    if (at == written_)
+        pa_.pa_stream_write(stream_, buffer_.data(), frames * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
+    else
+        pa_.pa_stream_write(stream_, buffer_.data(), frames * kFrameBytes, nullptr,
+                            (static_cast<std::int64_t>(at) + shift_) * static_cast<std::int64_t>(kFrameBytes),
+                            PA_SEEK_ABSOLUTE);
+    written_ = at + frames;
+    if (!keep && !corked_) {
+        Unref(pa_.pa_stream_cork(stream_, 1, nullptr, nullptr));
+        corked_ = true;
+        return;
+    }
+    if (pa_.pa_stream_writable_size(stream_) > 0)
+        pa_.pa_threaded_mainloop_get_api(loop_)->defer_enable(refill_, 1);
 }
 
 // On the main loop's thread, its lock held.
-void PulseSink::OnWrite(pa_stream* stream, std::size_t bytes, void* self)
+void PulseSink::OnWrite(pa_stream*, std::size_t bytes, void* self)
 {
     auto& sink = *static_cast<PulseSink*>(self);
-    const std::size_t frames = bytes / kFrameBytes;
-    sink.buffer_.assign(2 * frames, 0.0f);
-    const bool keep = !sink.mixer_ || sink.mixer_->Render(sink.buffer_.data(), frames);
-    sink.pa_.pa_stream_write(stream, sink.buffer_.data(), frames * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
-    if (!keep && !sink.corked_) {
-        sink.Unref(sink.pa_.pa_stream_cork(stream, 1, nullptr, nullptr));
-        sink.corked_ = true;
-    }
+    if (sink.mixer_ && !sink.corked_)
+        sink.Fill(bytes);
 }
 
 } // namespace

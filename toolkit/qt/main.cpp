@@ -5,10 +5,14 @@
 #include "toolkit/qt/qt_platform.h"
 
 #include <malloc.h>
+#include <string_view>
 
-// Any arguments are ignored.
+// --verbose has the sound output say what it opened; other arguments are ignored.
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--verbose")
+            tk::linux_sound::SetVerbose(true);
     tk::qt::PrepareEnvironment();
     // Large blocks, decoded notes among them, get pages of their own that go
     // back when freed: glibc would raise this bound at the first such free
