@@ -285,7 +285,9 @@ bool Analysis::Dropout(std::size_t n, std::pair<std::size_t, std::size_t> run) c
 
 // Stretch by stretch between dropouts, each against the stretch of the file
 // it matches best where it may lie (the server went on where the sound
-// stopped, or skipped what it missed), weighted by their lengths.
+// stopped, or skipped what it missed). A stretch's reading is as exact as it
+// is long, so each weighs its length squared: a few short stretches between
+// dropouts do not outweigh a long one.
 std::optional<double> Analysis::Pitch(const Found& f, std::size_t end) const
 {
     const Template& t = *f.t;
@@ -294,7 +296,7 @@ std::optional<double> Analysis::Pitch(const Found& f, std::size_t end) const
     const std::size_t to = std::min({*f.start + Seconds(kPitchFrom + kPitchLength), s_.At(end), s_.size()});
     const std::size_t probe = Seconds(0.02);
     const std::size_t slack = Seconds(0.02);
-    double weighted = 0.0, seconds = 0.0;
+    double weighted = 0.0, weights = 0.0, seconds = 0.0;
     for (std::size_t a = from; a < to;) {
         std::size_t b = a + 1;
         while (b < to && !s_.Join(b))
@@ -325,13 +327,14 @@ std::optional<double> Analysis::Pitch(const Found& f, std::size_t end) const
         if (!played || !own)
             continue;
         const double s = static_cast<double>(length) / rate_;
-        weighted += s * 1200.0 * std::log2(*played / *own);
+        weighted += s * s * 1200.0 * std::log2(*played / *own);
+        weights += s * s;
         seconds += s;
     }
     // Half the stretch at least, matched and measured.
     if (seconds < kPitchLength / 2)
         return std::nullopt;
-    return weighted / seconds;
+    return weighted / weights;
 }
 
 Report Analysis::Run(const std::vector<Press>& presses)
