@@ -80,8 +80,23 @@ bare_round() {
   press 0 stop "$reset" 3
 }
 
-# One note looped for a minute, then stopped.
-tarvisk_loop() { press 4 idle "$tones/A.wav"; sleep "$loop_s"; press 4 stop "$reset"; }
+# What a process has run (clock ticks, all threads) and how often its
+# threads went to sleep.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+wakeups() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }'; }
+
+# One note looped for a minute, then stopped; the tuner's share of a core
+# and its wakeups while the note loops.
+tarvisk_loop() {
+  press 4 idle "$tones/A.wav"; sleep 1
+  local ticks wakes start=$EPOCHREALTIME
+  ticks=$(cpu_ticks "$app") wakes=$(wakeups "$app")
+  sleep "$((loop_s - 1))"
+  looping=$(awk -v t0="$ticks" -v t1="$(cpu_ticks "$app")" -v w0="$wakes" -v w1="$(wakeups "$app")" \
+              -v s0="$start" -v s1="$EPOCHREALTIME" -v hz="$(getconf CLK_TCK)" \
+              'BEGIN { s = s1 - s0; printf "%.1f%% of a core, %d wakeups a second", 100 * (t1 - t0) / hz / s, (w1 - w0) / s }')
+  press 4 stop "$reset"
+}
 bare_loop() { press 0 idle "$tones/A.wav"; sleep "$loop_s"; press 0 stop "$reset" 3; }
 
 # The project built from a clean folder, over and over, in a process group
@@ -136,7 +151,7 @@ analyse() { # events file
     grep -E "^(latency|dropouts|idle|busy|stop|long|gap)" |
     awk '{ print } /^dropouts: / { printf "dropouts per minute: %.2f\n", 60 * $2 / ($(NF - 4) > 0 ? $(NF - 4) : 1) }'
 }
-echo "== tarvisk (resident after its notes: $tarvisk_rss)"
+echo "== tarvisk (resident after its notes: $tarvisk_rss; while a note loops: $looping)"
 analyse "$work/events.tarvisk"
 echo "== bare player (one libpulse stream, 10 ms target length)"
 analyse "$work/events.bare"

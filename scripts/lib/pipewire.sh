@@ -57,6 +57,9 @@ wireplumber.profiles = {
   }
 }
 EOF
+  # PipeWire runs its graph at the least latency any stream asks for: a
+  # recorder asking 5 ms would set the pace of what it records.
+  RECORD_LATENCY_MS=40
   printf 'autospawn = no\n' >"$PIPEWIRE_DIR/client.conf"
   export PULSE_SERVER="unix:$PIPEWIRE_DIR/pulse/native" PULSE_CLIENTCONFIG="$PIPEWIRE_DIR/client.conf"
   PIPEWIRE_ENV=(-u PIPEWIRE_RUNTIME_DIR -u PIPEWIRE_REMOTE -u PULSE_SERVER -u DISPLAY -u WAYLAND_DISPLAY

@@ -6,6 +6,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/wait.sh"
 
 start_pulse() { # sink rate (default 48000)
   PULSE_RATE=${1:-48000}
+  RECORD_LATENCY_MS=5
   PULSE_DIR=$(mktemp -d)
   mkdir -p "$PULSE_DIR/.config/pulse"
   # The sink keeps its rate: no switching to the stream's.
@@ -38,14 +39,15 @@ restart_pulse() {
 }
 
 # Records a sink's monitor (by default the test sink's) as raw stereo float
-# at the sink's rate. Beside the recorder, a clock watches the file grow:
+# at the sink's rate, in fragments of RECORD_LATENCY_MS (the server's start
+# sets it). Beside the recorder, a clock watches the file grow:
 # a recorder is handed its frames late now and then, never early, so the
 # least of now - recorded/rate over the whole recording is the wall time of
 # its first frame (recording_origin_ns), however the machine delayed it.
 start_recording() { # file [source]
   # A recording of the same name before this one must not be taken for its start.
   rm -f "$1" "$1.origin"
-  parec --raw --format=float32le --channels=2 --rate="$PULSE_RATE" --latency-msec=5 \
+  parec --raw --format=float32le --channels=2 --rate="$PULSE_RATE" --latency-msec="${RECORD_LATENCY_MS:-5}" \
     -d "${2:-tarvisk_sink.monitor}" >"$1" &
   RECORD_PID=$!
   RECORD_FILE=$1

@@ -22,7 +22,7 @@
     X(pa_stream_write) X(pa_stream_cork) X(pa_stream_get_sample_spec) X(pa_stream_set_underflow_callback)    \
     X(pa_stream_update_timing_info) X(pa_stream_get_timing_info) X(pa_stream_set_buffer_attr)                \
     X(pa_stream_get_buffer_attr) X(pa_stream_writable_size) X(pa_operation_get_state)                        \
-    X(pa_operation_unref) X(pa_usec_to_bytes)
+    X(pa_operation_unref) X(pa_usec_to_bytes) X(pa_context_get_server_info)
 #define TARVISK_ALSA(X)                                                                                      \
     X(snd_lib_error_set_handler) X(snd_pcm_open) X(snd_pcm_close) X(snd_pcm_set_params)                      \
     X(snd_pcm_get_params) X(snd_pcm_writei) X(snd_pcm_recover) X(snd_pcm_avail_update)                      \

@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <vector>
 #include <sys/time.h>
@@ -36,6 +37,11 @@ constexpr double kAheadSeconds = 2.0;
 // What the server asks for at a time; with early requests also what the
 // sink holds of the stream's frames.
 constexpr double kRequestSeconds = 0.005;
+// PipeWire runs its whole graph at the least request of any stream, and on
+// a busy machine a graph cycling every 5 ms misses cycles whatever its
+// clients hold ahead; PulseAudio plays from what it holds. So on PipeWire
+// the request is its own default, 20 ms.
+constexpr double kGraphRequestSeconds = 0.02;
 // Between where the server reads and a new sound's first frame: the time
 // the write takes to reach it.
 constexpr double kMarginSeconds = 0.008;
@@ -68,6 +74,7 @@ private:
             this, [](PulseSink* sink) { sink->pa_.pa_threaded_mainloop_unlock(sink->loop_); });
     }
     template <typename Settled> bool Await(Settled settled, double seconds);
+    bool AskServer();
     bool AwaitOperation(pa_operation* operation);
     pa_buffer_attr Wanted(const pa_sample_spec& format) const;
     std::optional<double> ReadFrame(pa_usec_t* sink_usec = nullptr);
@@ -91,6 +98,7 @@ private:
     pa_buffer_attr granted_{};
     std::size_t chunk_bytes_ = 0;
     std::size_t head_bytes_ = 0;
+    double request_seconds_ = kRequestSeconds;
     std::uint64_t written_ = 0; // the frame after the last written
     // The server's number for a frame less the mixer's: pipewire-pulse may
     // move its write index past a frame it played late.
@@ -195,6 +203,18 @@ bool PulseSink::AwaitOperation(pa_operation* operation)
     return done;
 }
 
+// Lock held. Which server this is decides the request (kGraphRequestSeconds).
+bool PulseSink::AskServer()
+{
+    const auto answer = [](pa_context*, const pa_server_info* info, void* self) {
+        auto& sink = *static_cast<PulseSink*>(self);
+        if (info != nullptr && info->server_name != nullptr && std::strstr(info->server_name, "PipeWire") != nullptr)
+            sink.request_seconds_ = kGraphRequestSeconds;
+        Signal(self);
+    };
+    return AwaitOperation(pa_.pa_context_get_server_info(context_, answer, this));
+}
+
 pa_buffer_attr PulseSink::Wanted(const pa_sample_spec& format) const
 {
     const auto bytes = [&](double seconds) {
@@ -206,7 +226,7 @@ pa_buffer_attr PulseSink::Wanted(const pa_sample_spec& format) const
     attr.tlength = bytes(kAheadSeconds);
     // Played from the first frame, however few: a request is heard at once.
     attr.prebuf = 0;
-    attr.minreq = bytes(kRequestSeconds);
+    attr.minreq = bytes(request_seconds_);
     attr.fragsize = static_cast<std::uint32_t>(-1);
     return attr;
 }
@@ -236,7 +256,8 @@ bool PulseSink::Open()
         const pa_context_state_t state = pa_.pa_context_get_state(context_);
         return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
     };
-    if (!Await(context_settled, kAnswerSeconds) || pa_.pa_context_get_state(context_) != PA_CONTEXT_READY)
+    if (!Await(context_settled, kAnswerSeconds) || pa_.pa_context_get_state(context_) != PA_CONTEXT_READY ||
+        !AskServer())
         return false;
 
     // The rate is the sink's (PA_STREAM_FIX_RATE); 48 kHz only until then.
@@ -357,7 +378,7 @@ std::uint64_t PulseSink::StartFrame()
     // what it has read is heard as it was: the sound starts past that.
     const double heard = *read - static_cast<double>(sink_usec) * 1e-6 * mixer_->Rate();
     return static_cast<std::uint64_t>(
-        std::max(*read, heard + (kRequestSeconds + kMarginSeconds) * mixer_->Rate()));
+        std::max(*read, heard + (request_seconds_ + kMarginSeconds) * mixer_->Rate()));
 }
 
 void PulseSink::Play(std::shared_ptr<const Pcm> sound, bool loop)
@@ -400,7 +421,7 @@ void PulseSink::Close()
     // Until the fade has been heard; the server's clock is not asked again.
     // PipeWire's graph holds a period or two past what it reports.
     const double seconds = (static_cast<double>(at) - *read) / mixer_->Rate() + kFadeSeconds +
-        static_cast<double>(sink_usec) * 1e-6 + kRequestSeconds + kGraphSeconds;
+        static_cast<double>(sink_usec) * 1e-6 + request_seconds_ + kGraphSeconds;
     Await([] { return false; }, std::min(seconds, kAnswerSeconds));
 }
 
