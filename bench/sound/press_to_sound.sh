@@ -9,8 +9,9 @@
 # then, in ROUNDS_LONG (3) more rounds, from rest after LONG_IDLE_S (40)
 # seconds, longer than the tuner keeps its output ready (long); then one
 # note looped for LOOP_S (60) seconds. And the dropouts: gaps in a sounding
-# note, per minute of sound; and what the tuner holds resident once its
-# notes have played and its stream rests. TARVISK_BENCH_LOAD runs it all
+# note, per minute of sound; the tuner's share of a core and its wakeups
+# while the note loops; and what it holds resident once its notes have
+# played and its stream rests. TARVISK_BENCH_LOAD runs it all
 # beside a load: stress (stress-ng --cpu 2) or build (the project built from
 # a clean folder with cmake --build -j2, again whenever it is done).
 # Usage: bench/sound/press_to_sound.sh [BUILD_DIR [PROGRAM]]

@@ -2,7 +2,7 @@
 // that plays the right notes in time passes however many dropouts cut its
 // sound, and one that plays nothing, the wrong note, late, off pitch or with
 // a click fails, dropouts or not. The recordings are made here, from pure
-// tones, as a server would record such players.
+// tones and a plucked string, as a server would record such players.
 
 #include "bench/sound/analysis/recording_analysis.h"
 
@@ -25,6 +25,25 @@ Sound Tone(double hz)
     for (std::size_t i = 0; i < s.mono.size(); ++i)
         s.mono[i] =
             static_cast<float>(0.5 * std::sin(2.0 * std::numbers::pi * hz * static_cast<double>(i) / kRate));
+    return s;
+}
+
+// A plucked string as a recording holds it, at another rate than the sink's:
+// its partials decay, the second beats against a slightly sharp double, and
+// its pitch settles from a little sharp.
+Sound Pluck(double hz, int rate)
+{
+    Sound s{rate, std::vector<float>(3 * static_cast<std::size_t>(rate))};
+    double phase = 0.0;
+    for (std::size_t i = 0; i < s.mono.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        phase += 2.0 * std::numbers::pi * hz * (1.0 + 0.002 * std::exp(-t / 0.4)) / rate;
+        double v = 0.0;
+        for (int h = 1; h <= 4; ++h)
+            v += std::exp(-t * h / 1.5) / h * std::sin(h * phase);
+        v += 0.2 * std::exp(-t / 1.5) * std::sin(2.0 * phase * 1.0004);
+        s.mono[i] = static_cast<float>(0.3 * v);
+    }
     return s;
 }
 
@@ -60,7 +79,7 @@ protected:
         at(12.1, "stop", "reset");
         sounds_ = {{"A", Tone(110.0)},
                    {"D", Tone(146.83)},
-                   {"G", Tone(196.0)},
+                   {"G", Pluck(196.0, 44100)},
                    {"reset", Sound{kRate, std::vector<float>(kRate / 10)}}};
     }
 
@@ -90,7 +109,8 @@ protected:
                 double held = 0.0; // the silence dropouts put in so far
                 for (auto d : dropouts)
                     held += !d.skips && d.at >= start && d.at < t ? std::min(d.length, t - d.at) : 0.0;
-                const double x = (t - start - held) * kRate * speed;
+                const double x =
+                    (t - start - held) * sounds_.at(Played(presses_[n].path, player)).rate * speed;
                 const auto k = static_cast<std::size_t>(x) % file.size();
                 const double f = x - std::floor(x);
                 double v = file[k] * (1.0 - f) + file[(k + 1) % file.size()] * f;

@@ -2,7 +2,8 @@
 # The real program where no sound server answers: it plays through ALSA's
 # default device, which a private configuration routes to a file, and a
 # press writes its note there; a server that takes the connection and never
-# answers holds neither the press nor the end of the program.
+# answers holds neither the press nor the end of the program. Without
+# libsamplerate, the program says why a note is silent.
 # Usage: alsa_test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 build=$1
@@ -67,6 +68,17 @@ check "nothing printed" test ! -s "$work/out.txt"
 read -r _ right top _ < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ',')
 xdotool mousemove --sync $((wx + ww + right - 10)) $((wy - top / 2)) click 1
 check "the close box ends it, the silent server still connected" ended
+
+# Without libsamplerate (a library of that name without its functions) a
+# note at another rate than the device's, as the Sine set's 44.1 kHz, is
+# silent, and the program says why.
+mkdir "$work/no-resampler"
+cc -shared -o "$work/no-resampler/libsamplerate.so.0" -x c /dev/null
+said_why() { grep -q "libsamplerate.so.0 cannot be loaded" "$work/out.txt"; }
+start_app ALSA_CONFIG_PATH="$work/asound.conf" LD_LIBRARY_PATH="$work/no-resampler" || exit 1
+click "${string_x[4]}" "${string_y[4]}"
+check "without libsamplerate a press says why its note is silent" wait_for "the program's word on it" said_why
+stop_app
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

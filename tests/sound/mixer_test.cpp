@@ -149,17 +149,21 @@ TEST(Mixer, ANewSoundMayStartAtAFrameAlreadyRenderedAndFadesFromWhatWasThere)
     EXPECT_EQ(mixer.PlayAt(nullptr, false, 0), earliest) << "the earliest frame held";
 }
 
-TEST(Mixer, OneShotEndsWithItsFileAndTheOutputMayRestOnceQuietLongEnough)
+TEST(Mixer, OneShotEndsWithItsFileIsFreedOffTheAudioThreadAndTheOutputMayRestOnceQuietLongEnough)
 {
     Mixer mixer(kRate, 0.5);
     bool keep = false;
     Render(mixer, kRate / 4, &keep);
     EXPECT_TRUE(keep) << "ready for a while from the start";
-    mixer.Play(Tone(220.0, 0.1, kRate), false);
+    const auto tone = Tone(220.0, 0.1, kRate);
+    mixer.Play(tone, false);
     const auto out = Render(mixer, kRate / 4, &keep);
     EXPECT_TRUE(keep);
     EXPECT_GT(Rms(Left(out, 0, kRate / 10)), 0.3);
     EXPECT_EQ(Rms(Left(out, kRate / 10, kRate / 10)), 0.0) << "the one-shot played once";
+    EXPECT_GT(tone.use_count(), 1) << "ended, but not freed on the thread that renders";
+    mixer.Collect();
+    EXPECT_EQ(tone.use_count(), 1) << "freed by Collect";
     Render(mixer, kRate / 2, &keep);
     EXPECT_FALSE(keep) << "half a second of silence";
     mixer.Play(Tone(220.0, 0.1, kRate), true);

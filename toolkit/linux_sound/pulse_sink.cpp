@@ -208,7 +208,8 @@ bool PulseSink::AskServer()
 {
     const auto answer = [](pa_context*, const pa_server_info* info, void* self) {
         auto& sink = *static_cast<PulseSink*>(self);
-        if (info != nullptr && info->server_name != nullptr && std::strstr(info->server_name, "PipeWire") != nullptr)
+        if (info != nullptr && info->server_name != nullptr &&
+            std::strstr(info->server_name, "PipeWire") != nullptr)
             sink.request_seconds_ = kGraphRequestSeconds;
         Signal(self);
     };

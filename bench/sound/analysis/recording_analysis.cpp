@@ -291,11 +291,13 @@ bool Analysis::Dropout(std::size_t n, std::pair<std::size_t, std::size_t> run) c
 std::optional<double> Analysis::Pitch(const Found& f, std::size_t end) const
 {
     const Template& t = *f.t;
-    const auto& file = t.sound->mono;
     const std::size_t from = *f.start + Seconds(kPitchFrom);
     const std::size_t to = std::min({*f.start + Seconds(kPitchFrom + kPitchLength), s_.At(end), s_.size()});
     const std::size_t probe = Seconds(0.02);
-    const std::size_t slack = Seconds(0.02);
+    // Less than half the period of any string's note: a note whose pitch
+    // moves matches itself a period on nearly as well, and is read there a
+    // little off.
+    const std::size_t slack = Seconds(0.001);
     double weighted = 0.0, weights = 0.0, seconds = 0.0;
     for (std::size_t a = from; a < to;) {
         std::size_t b = a + 1;
@@ -306,24 +308,31 @@ std::optional<double> Analysis::Pitch(const Found& f, std::size_t end) const
         a = b;
         if (length < Seconds(kPitchStretch))
             continue;
+        if (length > t.at_rate.size())
+            continue;
+        // Where the file went on after the dropouts before, or where it
+        // skipped what they missed.
         const std::size_t spliced = begin - *f.start;
         const std::size_t elapsed = s_.frame[begin] - s_.frame[*f.start];
-        const std::size_t low = spliced > slack ? spliced - slack : 0;
-        const std::size_t high = std::min(elapsed + slack, t.at_rate.size() - length);
-        if (low >= high)
-            continue;
         double score = 0.0;
-        const std::size_t offset =
-            FindPattern(t.at_rate, low, high, std::span(s_.left).subspan(begin, probe), score);
+        std::size_t offset = 0;
+        for (const std::size_t at : {spliced, elapsed}) {
+            const std::size_t low = at > slack ? at - slack : 0;
+            const std::size_t high = std::min(at + slack, t.at_rate.size() - length);
+            double there = 0.0;
+            const std::size_t found = low < high
+                ? FindPattern(t.at_rate, low, high, std::span(s_.left).subspan(begin, probe), there)
+                : 0;
+            if (there > score)
+                score = there, offset = found;
+        }
         if (score < kMatch)
             continue;
-        const double at = static_cast<double>(offset) / rate_ * t.sound->rate + static_cast<double>(t.lead);
-        const auto own_length = static_cast<std::size_t>(static_cast<double>(length) / rate_ * t.sound->rate);
-        if (static_cast<std::size_t>(at) + own_length > file.size())
-            continue;
+        // The file's own stretch at the recording's rate, sample for sample
+        // beside the played one: a recorded note's pitch moves and its
+        // partials beat, so both are read over the very same windows.
         const auto played = tunes::MeasurePitch(std::span(s_.left).subspan(begin, length), rate_);
-        const auto own = tunes::MeasurePitch(
-            std::span(file).subspan(static_cast<std::size_t>(at), own_length), t.sound->rate);
+        const auto own = tunes::MeasurePitch(std::span(t.at_rate).subspan(offset, length), rate_);
         if (!played || !own)
             continue;
         const double s = static_cast<double>(length) / rate_;
