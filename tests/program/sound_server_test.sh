@@ -50,9 +50,10 @@ cp "$work/prog/Tunes/Acoustic/E.wav" "$rates/E.wav"
 
 # The recording's verdicts once more, as a player at fault would have made
 # it: each must fail. The wrong note: every file another string's; late:
-# every press half a second before it was made; nothing: silence throughout.
+# every sound half a second after its click went out, which the click's own
+# time to go out must not excuse; nothing: silence throughout.
 mutant_fails() { # kind
-  local events=$work/events.$1 recording=$work/sink.raw ns sent kind path file
+  local events=$work/events.$1 recording=$work/sink.raw ns sent kind path file took
   while read -r ns sent kind path; do
     file=${path##*/}
     case $1 in
@@ -60,7 +61,7 @@ mutant_fails() { # kind
                E2.wav) file=H.wav ;; H.wav) file=G.wav ;; G.wav) file=D.wav ;;
                D.wav) file=A.wav ;; A.wav) file=E.wav ;; E.wav) file=E2.wav ;;
              esac ;;
-      late) ns=$((ns - 500000000)) sent=$((sent - 500000000)) ;;
+      late) took=$((sent - ns)) ns=$((ns - 500000000 - took)) sent=$((sent - 500000000 - took)) ;;
     esac
     echo "$ns $sent $kind ${path%/*}/$file"
   done <"$work/events" >"$events"

@@ -294,10 +294,11 @@ std::optional<double> Analysis::Pitch(const Found& f, std::size_t end) const
     const std::size_t from = *f.start + Seconds(kPitchFrom);
     const std::size_t to = std::min({*f.start + Seconds(kPitchFrom + kPitchLength), s_.At(end), s_.size()});
     const std::size_t probe = Seconds(0.02);
-    // Less than half the period of any string's note: a note whose pitch
-    // moves matches itself a period on nearly as well, and is read there a
-    // little off.
-    const std::size_t slack = Seconds(0.001);
+    // Where the start is known to the frame, less than half the period of any
+    // string's note: a note whose pitch moves matches itself a period on
+    // nearly as well, and would be read there a little off. Where a dropout
+    // cut the opening, the start is known only roughly.
+    const std::size_t slack = f.exact ? Seconds(0.001) : Seconds(0.02);
     double weighted = 0.0, weights = 0.0, seconds = 0.0;
     for (std::size_t a = from; a < to;) {
         std::size_t b = a + 1;
