@@ -44,6 +44,7 @@ restart_pulse() {
 # a recorder is handed its frames late now and then, never early, so the
 # least of now - recorded/rate over the whole recording is the wall time of
 # its first frame (recording_origin_ns), however the machine delayed it.
+# The clock also notes each growth (FILE.clock), for local_press_times.
 start_recording() { # file [source]
   # A recording of the same name before this one must not be taken for its start.
   rm -f "$1" "$1.origin"
@@ -57,9 +58,16 @@ start_recording() { # file [source]
 import os, sys, time
 path, rate = sys.argv[1], int(sys.argv[2])
 best = None
+last = -1
+series = open(path + ".clock", "w")
 while True:
     frames = os.stat(path).st_size // 8
-    origin = time.time_ns() - frames * 1_000_000_000 // rate  # the time after the size
+    now = time.time_ns()
+    origin = now - frames * 1_000_000_000 // rate  # the time after the size
+    if frames != last:
+        last = frames
+        series.write(f"{now} {frames}\n")
+        series.flush()
     if best is None or origin < best:
         best = origin
         with open(path + ".origin.new", "w") as out:
@@ -87,6 +95,31 @@ heard() { # recording
 # The wall time (ns) of the first frame of the recording last made, best
 # known once it has ended.
 recording_origin_ns() { cat "$RECORD_FILE.origin"; }
+
+# An events file (CLICK_NS SENT_NS ...) with each press moved by how far the
+# recording's clock stood, within two seconds of it, from where its first
+# frame puts it. Over minutes a sink may gain or lose frames against the
+# wall clock (PulseAudio's null sink drifted 33 ms in 100 s while two
+# clients played and rewound it): a few milliseconds of press to sound are
+# read against the recording's clock where they were made.
+local_press_times() { # events file
+  python3 - "$RECORD_FILE.clock" "$PULSE_RATE" "$(recording_origin_ns)" "$1" <<'PY'
+import bisect, sys
+clock, rate, origin, events = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+wall, at = [], []
+for line in open(clock):
+    w, frames = map(int, line.split())
+    wall.append(w)
+    at.append(w - frames * 1_000_000_000 // rate)
+def shift(ns):
+    lo, hi = bisect.bisect_left(wall, ns - 2_000_000_000), bisect.bisect_right(wall, ns + 2_000_000_000)
+    return min(at[lo:hi]) - origin if hi > lo else 0
+for line in open(events):
+    click, sent, rest = line.split(None, 2)
+    d = shift(int(click))
+    print(int(click) - d, int(sent) - d, rest, end="")
+PY
+}
 
 stop_pulse() {
   stop_recording
