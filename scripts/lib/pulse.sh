@@ -99,9 +99,9 @@ recording_origin_ns() { cat "$RECORD_FILE.origin"; }
 # An events file (CLICK_NS SENT_NS ...) with each press moved by how far the
 # recording's clock stood, within two seconds of it, from where its first
 # frame puts it. Over minutes a sink may gain or lose frames against the
-# wall clock (PulseAudio's null sink drifted 33 ms in 100 s while two
-# clients played and rewound it): a few milliseconds of press to sound are
-# read against the recording's clock where they were made.
+# wall clock (PulseAudio's null sink gained 33 ms in 100 s while two
+# clients played), so a few milliseconds of press to sound are read against
+# the recording's clock where they were made.
 local_press_times() { # events file
   python3 - "$RECORD_FILE.clock" "$PULSE_RATE" "$(recording_origin_ns)" "$1" <<'PY'
 import bisect, sys
