@@ -16,6 +16,8 @@
 # have played and its stream rests. TARVISK_BENCH_LOAD runs it all
 # beside a load: stress (stress-ng --cpu 2) or build (the project built from
 # a clean folder with cmake --build -j2, again whenever it is done).
+# TARVISK_BENCH_KEEP names a folder to keep the recording, the presses and
+# the notes in, for the analysis to be run again.
 # Usage: bench/sound/press_to_sound.sh [BUILD_DIR [PROGRAM]]
 set -uo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -176,3 +178,12 @@ echo "-- its loop, alone"; analyse "$work/loop.tarvisk"
 echo "== bare player (one libpulse stream, 10 ms target length)"
 echo "-- its rounds, the tuner beside it"; analyse "$work/events.bare"
 echo "-- its loop, alone"; analyse "$work/loop.bare"
+if [ -n "${TARVISK_BENCH_KEEP:-}" ]; then
+  mkdir -p "$TARVISK_BENCH_KEEP/prog"
+  cp "$work"/sink.raw* "$TARVISK_BENCH_KEEP"/
+  cp -r "$work/prog/Tunes" "$TARVISK_BENCH_KEEP/prog/"
+  for f in "$work"/events.* "$work"/loop.*; do
+    sed "s|$work/prog/|$TARVISK_BENCH_KEEP/prog/|" "$f" >"$TARVISK_BENCH_KEEP/${f##*/}"
+  done
+  echo "$origin" >"$TARVISK_BENCH_KEEP/origin"
+fi

@@ -28,6 +28,10 @@ constexpr double kOpening = 0.8;
 // silence cut the recording at its start.
 constexpr double kLaterPatterns[] = {0.06, 0.11, 0.16};
 constexpr double kQuiet = 1e-4;
+// What sounded before a press, read for its period, and how far from its own
+// repetition the recording departs where something new begins.
+constexpr double kSteadySeconds = 0.1;
+constexpr float kDeparture = 0.01f;
 // Pitch: from 0.3 s after the start, past the pick, for two seconds, over
 // the stretches that no dropout cuts, each long enough to hold its pitch.
 constexpr double kPitchFrom = 0.3;
@@ -156,7 +160,7 @@ struct Found {
     const Press* press = nullptr;
     const Template* t = nullptr; // null for the silent reset
     std::size_t click = 0, next = 0;
-    std::size_t due = 0; // the latest the sound may begin
+    std::size_t due = 0;              // the latest the sound may begin
     std::optional<std::size_t> start; // spliced: where the note starts, or the silence after a stop
     bool exact = false;               // the start found to the frame
 };
@@ -180,6 +184,7 @@ private:
     }
     void Stop(PressResult& result, Found& f);
     void Note(PressResult& result, Found& f);
+    std::size_t GivesWay(std::size_t from, std::size_t found) const;
     std::optional<double> Pitch(const Found& f, std::size_t end) const;
     // The frame where the sound the press brought gives way.
     std::size_t EndOf(std::size_t n) const;
@@ -212,6 +217,36 @@ void Analysis::Stop(PressResult& result, Found& f)
     }
 }
 
+// Where a steady tone sounded before the click, the new sound begins where
+// the recording first departs from that tone's own repetition: a crossfade
+// leaves the new note's opening blended, and it matches only a period or
+// two on. `found` where nothing steady sounded, or a dropout cut in between.
+std::size_t Analysis::GivesWay(std::size_t from, std::size_t found) const
+{
+    const std::size_t before = Seconds(kSteadySeconds);
+    if (from < before || found <= from)
+        return found;
+    const auto steady = std::span(s_.left).subspan(from - before, before);
+    const auto hz = tunes::MeasurePitch(steady, rate_);
+    if (!hz)
+        return found;
+    const double period = rate_ / *hz;
+    const auto whole = static_cast<std::size_t>(std::ceil(period)) + 1;
+    for (std::size_t j = from - whole; j <= found; ++j)
+        if (s_.Join(j))
+            return found;
+    const float threshold = kDeparture * Peak(steady);
+    for (std::size_t j = from; j < found; ++j) {
+        const double back = static_cast<double>(j) - period;
+        const auto k = static_cast<std::size_t>(back);
+        const double w = back - static_cast<double>(k);
+        const double was = s_.left[k] * (1.0 - w) + s_.left[k + 1] * w;
+        if (std::fabs(s_.left[j] - was) > threshold)
+            return j;
+    }
+    return found;
+}
+
 void Analysis::Note(PressResult& result, Found& f)
 {
     const Template& t = *f.t;
@@ -240,6 +275,7 @@ void Analysis::Note(PressResult& result, Found& f)
                 static_cast<std::size_t>(std::find_if(scores.begin(), scores.end(),
                                                       [&](double v) { return v >= best - 0.002; }) -
                                          scores.begin());
+        f.start = GivesWay(from, *f.start);
         f.exact = true;
         result.heard = true;
         const double lead = static_cast<double>(t.lead) / t.sound->rate;
@@ -477,8 +513,8 @@ Verdicts Judge(const Report& report)
     // Every sound that gives way is found; where a dropout cut the start of
     // the next, the step there is the dropout's, not the player's.
     v.clicks = report.transitions_measured > 0 &&
-        report.transitions_measured + report.transitions_cut == report.transitions &&
-        report.own_step > 0.0 && report.transition_step <= kStepOverOwn * report.own_step;
+        report.transitions_measured + report.transitions_cut == report.transitions && report.own_step > 0.0 &&
+        report.transition_step <= kStepOverOwn * report.own_step;
     return v;
 }
 
