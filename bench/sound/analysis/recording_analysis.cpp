@@ -160,7 +160,7 @@ struct Found {
     const Press* press = nullptr;
     const Template* t = nullptr; // null for the silent reset
     std::size_t click = 0, next = 0;
-    std::size_t due = 0;              // the latest the sound may begin
+    std::size_t due = 0; // the latest the sound may begin
     std::optional<std::size_t> start; // spliced: where the note starts, or the silence after a stop
     bool exact = false;               // the start found to the frame
 };
@@ -513,8 +513,8 @@ Verdicts Judge(const Report& report)
     // Every sound that gives way is found; where a dropout cut the start of
     // the next, the step there is the dropout's, not the player's.
     v.clicks = report.transitions_measured > 0 &&
-        report.transitions_measured + report.transitions_cut == report.transitions && report.own_step > 0.0 &&
-        report.transition_step <= kStepOverOwn * report.own_step;
+        report.transitions_measured + report.transitions_cut == report.transitions &&
+        report.own_step > 0.0 && report.transition_step <= kStepOverOwn * report.own_step;
     return v;
 }
 
