@@ -188,11 +188,11 @@ check "its loop fades: where it ends, no step larger than 1.5 times the tone's o
 # its pitch. How often the server ran short is a figure, as dropouts are:
 # a busy machine decides it, not the program (bench/sound measures it).
 at_pitch() { verdict pitch "$1" || { sed 's/^/  /' "$1"; false; }; }
-# PipeWire's graph keeps its own pace (20 ms requests, which it may round
-# up to a whole number of frames a quantum likes), as it would not under a
-# stream asking 5 ms.
+# PipeWire's graph keeps its own pace (requests of the most frames within
+# 20 ms that are a power of two, 10.7 ms at these rates), as it would not
+# under a stream asking 5 ms.
 asks=5 request='5\.0'
-[ "$TARVISK_SOUND_SERVER" = pipewire ] && asks=20 request='2[01]\.[0-9]'
+[ "$TARVISK_SOUND_SERVER" = pipewire ] && asks=10.7 request='10\.7'
 for rate in 96000 192000; do
   stop_sound_server
   start_sound_server "$rate" || exit 1

@@ -22,6 +22,7 @@
 #include "toolkit/linux_sound/sink.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -40,10 +41,13 @@ constexpr double kRequestSeconds = 0.005;
 // PipeWire runs its whole graph at the least request of any stream, and on
 // a busy machine a graph cycling every 5 ms misses cycles whatever its
 // clients hold ahead; PulseAudio plays from what it holds. So on PipeWire
-// the request is its own default, 20 ms.
+// the request is near its own default, 20 ms: the most frames up to that
+// which are a power of two, as the graph would round it. A cycle then
+// never reads more than a request, however the graph rounds.
 constexpr double kGraphRequestSeconds = 0.02;
-// Between where the server reads and a new sound's first frame: the time
-// the write takes to reach it.
+// Between what the sink may have read and a new sound's first frame: the
+// time the write takes to reach it on a busy machine (5 ms on PulseAudio
+// and 4 on PipeWire clicked there).
 constexpr double kMarginSeconds = 0.008;
 // What a server's graph may hold beyond the latency it reports.
 constexpr double kGraphSeconds = 0.05;
@@ -79,6 +83,8 @@ private:
     pa_buffer_attr Wanted(const pa_sample_spec& format) const;
     std::optional<double> ReadFrame(pa_usec_t* sink_usec = nullptr);
     std::uint64_t StartFrame();
+    std::uint64_t Past(double read, pa_usec_t sink_usec) const;
+    double RequestFrames() const { return static_cast<double>(granted_.minreq / kFrameBytes); }
     void Fill(std::size_t bytes);
     void Lost();
     static void Signal(void* self);
@@ -98,7 +104,7 @@ private:
     pa_buffer_attr granted_{};
     std::size_t chunk_bytes_ = 0;
     std::size_t head_bytes_ = 0;
-    double request_seconds_ = kRequestSeconds;
+    bool graph_ = false; // the server is PipeWire
     std::uint64_t written_ = 0; // the frame after the last written
     // The server's number for a frame less the mixer's: pipewire-pulse may
     // move its write index past a frame it played late.
@@ -210,7 +216,7 @@ bool PulseSink::AskServer()
         auto& sink = *static_cast<PulseSink*>(self);
         if (info != nullptr && info->server_name != nullptr &&
             std::strstr(info->server_name, "PipeWire") != nullptr)
-            sink.request_seconds_ = kGraphRequestSeconds;
+            sink.graph_ = true;
         Signal(self);
     };
     return AwaitOperation(pa_.pa_context_get_server_info(context_, answer, this));
@@ -227,7 +233,10 @@ pa_buffer_attr PulseSink::Wanted(const pa_sample_spec& format) const
     attr.tlength = bytes(kAheadSeconds);
     // Played from the first frame, however few: a request is heard at once.
     attr.prebuf = 0;
-    attr.minreq = bytes(request_seconds_);
+    attr.minreq = graph_ ? static_cast<std::uint32_t>(
+                               std::bit_floor(static_cast<std::uint32_t>(kGraphRequestSeconds * format.rate)) *
+                               kFrameBytes)
+                         : bytes(kRequestSeconds);
     attr.fragsize = static_cast<std::uint32_t>(-1);
     return attr;
 }
@@ -375,11 +384,17 @@ std::uint64_t PulseSink::StartFrame()
         return mixer_->Next();
     if (corked_)
         return static_cast<std::uint64_t>(*read);
-    // The sink reads up to a request's worth ahead of what it plays, and
-    // what it has read is heard as it was: the sound starts past that.
-    const double heard = *read - static_cast<double>(sink_usec) * 1e-6 * mixer_->Rate();
-    return static_cast<std::uint64_t>(
-        std::max(*read, heard + (request_seconds_ + kMarginSeconds) * mixer_->Rate()));
+    return Past(*read, sink_usec);
+}
+
+// The first frame a write can still reach while the stream plays. The sink
+// reads up to a request's worth ahead of what it plays (on PipeWire, a cycle
+// of the graph reads its quantum at once), and what it has read is heard as
+// it was.
+std::uint64_t PulseSink::Past(double read, pa_usec_t sink_usec) const
+{
+    const double heard = read - static_cast<double>(sink_usec) * 1e-6 * mixer_->Rate();
+    return static_cast<std::uint64_t>(std::max(read, heard + RequestFrames() + kMarginSeconds * mixer_->Rate()));
 }
 
 void PulseSink::Play(std::shared_ptr<const Pcm> sound, bool loop)
@@ -417,12 +432,12 @@ void PulseSink::Close()
     if (!read)
         return;
     const std::uint64_t at =
-        mixer_->PlayAt(nullptr, false, static_cast<std::uint64_t>(*read + kMarginSeconds * mixer_->Rate()));
+        mixer_->PlayAt(nullptr, false, Past(*read, sink_usec));
     Fill(chunk_bytes_);
     // Until the fade has been heard; the server's clock is not asked again.
     // PipeWire's graph holds a period or two past what it reports.
     const double seconds = (static_cast<double>(at) - *read) / mixer_->Rate() + kFadeSeconds +
-        static_cast<double>(sink_usec) * 1e-6 + request_seconds_ + kGraphSeconds;
+        static_cast<double>(sink_usec) * 1e-6 + RequestFrames() / mixer_->Rate() + kGraphSeconds;
     Await([] { return false; }, std::min(seconds, kAnswerSeconds));
 }
 
