@@ -75,11 +75,13 @@ tarvisk_round() { # round number, kind of its first press
   press tarvisk "${string_x[$other]}" "${string_y[$other]}" stop "$reset"
 }
 
-# The bare player: its left presses take turns between its two notes.
+# The bare player, pressed in the middle of its window: its left presses
+# take turns between its two notes.
+press_bare() { press bare 192 275 "$@"; }
 bare_round() {
-  press bare 192 275 "$2" "$tones/A.wav"; sleep 1
-  press bare 192 275 busy "$tones/D.wav"; sleep 1
-  press bare 192 275 stop "$reset" 3
+  press_bare "$2" "$tones/A.wav"; sleep 1
+  press_bare busy "$tones/D.wav"; sleep 1
+  press_bare stop "$reset" 3
 }
 
 # The rounds, each program's in turn: a note, another in its place and a
@@ -114,7 +116,7 @@ tarvisk_loop() {
 }
 bare_loop() {
   local bare_events=$work/loop.bare
-  press bare 192 275 idle "$tones/A.wav"; sleep "$loop_s"; press bare 192 275 stop "$reset" 3
+  press_bare idle "$tones/A.wav"; sleep "$loop_s"; press_bare stop "$reset" 3
 }
 
 # The project built from a clean folder, over and over, in a process group
