@@ -123,11 +123,15 @@ PulseSink::~PulseSink()
     pa_.pa_threaded_mainloop_stop(loop_);
     if (refill_ != nullptr)
         pa_.pa_threaded_mainloop_get_api(loop_)->defer_free(refill_);
+    // Disconnecting tells the state callbacks, which must not look at what
+    // is being freed nor report the loss of an output let go on purpose.
     if (stream_ != nullptr) {
+        pa_.pa_stream_set_state_callback(stream_, nullptr, nullptr);
         pa_.pa_stream_disconnect(stream_);
         pa_.pa_stream_unref(stream_);
     }
     if (context_ != nullptr) {
+        pa_.pa_context_set_state_callback(context_, nullptr, nullptr);
         pa_.pa_context_disconnect(context_);
         pa_.pa_context_unref(context_);
     }
