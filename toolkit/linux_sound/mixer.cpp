@@ -126,14 +126,30 @@ Mixer::~Mixer() = default;
 
 void Mixer::Play(std::shared_ptr<const Pcm> sound, bool loop) { PlayAt(std::move(sound), loop, Next()); }
 
+Mixer::Cue::Cue() = default;
+Mixer::Cue::Cue(Cue&&) noexcept = default;
+Mixer::Cue& Mixer::Cue::operator=(Cue&&) noexcept = default;
+Mixer::Cue::~Cue() = default;
+
+Mixer::Cue Mixer::Ready(std::shared_ptr<const Pcm> sound, bool loop) const
+{
+    Cue cue;
+    if (sound && sound->Frames() > 0)
+        cue.voice_ = std::make_unique<Voice>(std::move(sound), loop, rate_);
+    return cue;
+}
+
+// Made and freed outside the lock: Render does not wait for either.
 std::uint64_t Mixer::PlayAt(std::shared_ptr<const Pcm> sound, bool loop, std::uint64_t at)
 {
-    // Made and freed outside the lock: Render does not wait for either.
-    auto voice =
-        sound && sound->Frames() > 0 ? std::make_unique<Voice>(std::move(sound), loop, rate_) : nullptr;
-    std::vector<std::unique_ptr<Voice>> gone;
+    at = PlayAt(Ready(std::move(sound), loop), at);
+    Collect();
+    return at;
+}
+
+std::uint64_t Mixer::PlayAt(Cue cue, std::uint64_t at)
+{
     std::lock_guard lock(mutex_);
-    gone.swap(ended_);
     const std::uint64_t held = held_.size() / 2;
     at = std::max(at, next_ > held ? next_ - held : 0);
     // Frames the output went on without: what sounds resumes after them.
@@ -152,9 +168,9 @@ std::uint64_t Mixer::PlayAt(std::shared_ptr<const Pcm> sound, bool loop, std::ui
         }
         tail_at_ = 0;
         if (current_)
-            gone.push_back(std::move(current_));
+            ended_.push_back(std::move(current_));
         for (auto& fading : fading_)
-            gone.push_back(std::move(fading));
+            ended_.push_back(std::move(fading));
         fading_.clear();
         next_ = at;
     } else {
@@ -167,11 +183,11 @@ std::uint64_t Mixer::PlayAt(std::shared_ptr<const Pcm> sound, bool loop, std::ui
     silent_frames_ = 0;
     // Crossfaded where something still sounds, so the sum steps no further
     // than either sound does; from silence the sound starts as it is.
-    if (voice && audible)
-        voice->FadeIn(fade_frames_);
-    current_ = std::move(voice);
+    if (cue.voice_ && audible)
+        cue.voice_->FadeIn(fade_frames_);
+    current_ = std::move(cue.voice_);
     // Render moves voices here without allocating.
-    ended_.reserve(fading_.size() + 1);
+    ended_.reserve(ended_.size() + fading_.size() + 1);
     return at;
 }
 

@@ -30,6 +30,8 @@ using sndfile::Pcm;
 inline constexpr double kFadeSeconds = 0.005;
 
 class Mixer {
+    class Voice;
+
 public:
     // `held_seconds`: how far behind the last rendered frame a new sound may start.
     Mixer(int rate, double rest_after_seconds, double held_seconds = 0.0);
@@ -44,6 +46,25 @@ public:
     // at; returns that frame, which the next Render begins with.
     std::uint64_t PlayAt(std::shared_ptr<const Pcm> sound, bool loop, std::uint64_t at);
 
+    // A sound made ready to start: what starting it allocates, made ahead on
+    // the caller's thread. Started on the thread that renders, it allocates
+    // and frees nothing there; what it replaces waits for Collect.
+    class Cue {
+    public:
+        Cue();
+        Cue(Cue&&) noexcept;
+        Cue& operator=(Cue&&) noexcept;
+        ~Cue();
+        // False where the cue only ends what sounds.
+        explicit operator bool() const { return voice_ != nullptr; }
+
+    private:
+        friend class Mixer;
+        std::unique_ptr<Voice> voice_;
+    };
+    Cue Ready(std::shared_ptr<const Pcm> sound, bool loop) const;
+    std::uint64_t PlayAt(Cue cue, std::uint64_t at);
+
     // The number of the frame the next Render begins with.
     std::uint64_t Next() const;
 
@@ -55,8 +76,6 @@ public:
     void Collect();
 
 private:
-    class Voice;
-
     const int rate_;
     const std::size_t fade_frames_;
     const std::uint64_t rest_after_frames_;
