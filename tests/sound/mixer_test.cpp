@@ -130,11 +130,17 @@ TEST(Mixer, ANewSoundMayStartAtAFrameAlreadyRenderedAndFadesFromWhatWasThere)
     constexpr double kLevel = 0.9;
     const auto fade = static_cast<std::size_t>(tk::linux_sound::kFadeSeconds * kRate);
     Mixer mixer(kRate, 1.0, 0.5);
-    mixer.Play(Tone(440.0, 0.3, kRate, kLevel), true);
+    const auto first = Tone(440.0, 0.3, kRate, kLevel);
+    mixer.Play(first, true);
     const auto before = Render(mixer, kRate / 2);
     const auto next = Tone(659.26, 0.3, kRate, kLevel);
     constexpr std::uint64_t kAt = 7944; // near a crest, at no seam
-    ASSERT_EQ(mixer.PlayAt(next, false, kAt), kAt);
+    // Made ready on one thread, started on another: what it replaced is
+    // freed by Collect, not where it started.
+    ASSERT_EQ(mixer.PlayAt(mixer.Ready(next, false), kAt), kAt);
+    EXPECT_GT(first.use_count(), 1);
+    mixer.Collect();
+    EXPECT_EQ(first.use_count(), 1);
     EXPECT_EQ(mixer.Next(), kAt);
     const auto out = Render(mixer, 4 * fade);
 

@@ -11,11 +11,13 @@
 //
 // Threading: libpulse's threaded main loop runs the context and the stream
 // on a thread of its own, and there calls OnWrite, which renders the mixer
-// into the stream. Every other call into libpulse is made by the sound worker
-// with the main loop's lock held, and while holding it the worker waits only
-// in pa_threaded_mainloop_wait, never longer than kAnswerSeconds. The
-// destructor stops the main loop before it frees the stream and the context,
-// so no callback can run during that.
+// into the stream, and OnAnswer, which starts a request's sound as soon as
+// the server has said where it reads: the write then follows the answer
+// with no other thread to wake in between. Every other call into libpulse
+// is made by the sound worker with the main loop's lock held, and while
+// holding it the worker waits only in pa_threaded_mainloop_wait, never
+// longer than kAnswerSeconds. The destructor stops the main loop before it
+// frees the stream and the context, so no callback can run during that.
 
 #include "toolkit/linux_sound/libraries.h"
 #include "toolkit/linux_sound/mixer.h"
@@ -45,14 +47,19 @@ constexpr double kRequestSeconds = 0.005;
 // which are a power of two, as the graph would round it. A cycle then
 // never reads more than a request, however the graph rounds.
 constexpr double kGraphRequestSeconds = 0.02;
-// Between what the sink may have read and a new sound's first frame: the
-// time the write takes to reach it on a busy machine (5 ms on PulseAudio
-// and 4 on PipeWire clicked there).
-constexpr double kMarginSeconds = 0.008;
+// On PulseAudio, between what the sink may have read and a new sound's
+// first frame: time for the write, sent as the server's answer comes, to
+// reach the server on a busy machine, since the sink reads its next block
+// as soon as the last has played. On PipeWire none: the graph reads a
+// request past its read index no sooner than a request's time after the
+// answer, and the write has all that.
+constexpr double kMarginSeconds = 0.004;
 // What a server's graph may hold beyond the latency it reports.
 constexpr double kGraphSeconds = 0.05;
-// Rendered at a time: on a request one at once, then more up to the head
-// start, the rest as the server asks.
+// Rendered at a time: on a request one at once, then more on the main
+// loop's next turns up to the head start, whatever the server asks (a
+// write over what it holds does not make it ask for more), and the rest as
+// it asks.
 constexpr double kChunkSeconds = 0.02;
 constexpr double kHeadSeconds = 0.3;
 constexpr std::size_t kFrameBytes = 2 * sizeof(float);
@@ -81,16 +88,22 @@ private:
     bool AskServer();
     bool AwaitOperation(pa_operation* operation);
     pa_buffer_attr Wanted(const pa_sample_spec& format) const;
-    std::optional<double> ReadFrame(pa_usec_t* sink_usec = nullptr);
-    std::uint64_t StartFrame();
+    std::optional<double> Where(pa_usec_t* sink_usec);
+    void Start(bool answered);
     std::uint64_t Past(double read, pa_usec_t sink_usec) const;
     double RequestFrames() const { return static_cast<double>(granted_.minreq / kFrameBytes); }
+    // How far past what is heard a new sound starts while another plays.
+    double Lead() const
+    {
+        return RequestFrames() / mixer_->Rate() + (graph_ ? 0.0 : kMarginSeconds);
+    }
     void Fill(std::size_t bytes);
     void Lost();
     static void Signal(void* self);
     static void Done(pa_stream*, int, void* self) { Signal(self); }
     static void OnState(void* self);
     static void OnWrite(pa_stream* stream, std::size_t bytes, void* self);
+    static void OnAnswer(pa_stream* stream, int success, void* self);
     void Unref(pa_operation* operation) { operation != nullptr ? pa_.pa_operation_unref(operation) : void(); }
 
     const PulseLibrary& pa_;
@@ -100,10 +113,12 @@ private:
     pa_stream* stream_ = nullptr;
     pa_defer_event* refill_ = nullptr; // renders on where a request was more than a chunk
     std::optional<Mixer> mixer_;
+    std::optional<Mixer::Cue> asked_; // what the server's next answer starts
     std::vector<float> buffer_; // what Fill renders, copied into the stream
     pa_buffer_attr granted_{};
     std::size_t chunk_bytes_ = 0;
     std::size_t head_bytes_ = 0;
+    std::size_t head_left_ = 0; // of the head start, not yet rendered
     bool graph_ = false; // the server is PipeWire
     std::uint64_t written_ = 0; // the frame after the last written
     // The server's number for a frame less the mixer's: pipewire-pulse may
@@ -351,12 +366,10 @@ bool PulseSink::Healthy()
         pa_.pa_stream_get_state(stream_) == PA_STREAM_READY;
 }
 
-// Lock held. The frame the server reads now, in the mixer's numbers, from a
-// fresh answer; the sink's latency beside it.
-std::optional<double> PulseSink::ReadFrame(pa_usec_t* sink_usec)
+// Lock held. The frame the server reads now, in the mixer's numbers, from
+// its last answer; the sink's latency beside it.
+std::optional<double> PulseSink::Where(pa_usec_t* sink_usec)
 {
-    if (!AwaitOperation(pa_.pa_stream_update_timing_info(stream_, &PulseSink::Done, this)))
-        return std::nullopt;
     const pa_timing_info* timing = pa_.pa_stream_get_timing_info(stream_);
     if (timing == nullptr || timing->read_index_corrupt)
         return std::nullopt;
@@ -372,23 +385,35 @@ std::optional<double> PulseSink::ReadFrame(pa_usec_t* sink_usec)
             static_cast<double>(now.tv_usec - timing->timestamp.tv_usec) * 1e-6;
         frame += std::max(0.0, since) * rate;
     }
-    if (sink_usec != nullptr)
-        *sink_usec = timing->sink_usec;
-
+    *sink_usec = timing->sink_usec;
     return std::max(0.0, frame);
 }
 
-// Lock held. Where a request's sound starts: a little past where the server
-// reads, or where it stands while corked.
-std::uint64_t PulseSink::StartFrame()
+// Lock held. Starts what was asked a little past where the server reads, or
+// where it stands while corked; without an answer, from the mixer's next frame.
+void PulseSink::Start(bool answered)
 {
+    std::uint64_t at = mixer_->Next();
     pa_usec_t sink_usec = 0;
-    const auto read = ReadFrame(&sink_usec);
-    if (!read)
-        return mixer_->Next();
-    if (corked_)
-        return static_cast<std::uint64_t>(*read);
-    return Past(*read, sink_usec);
+    if (const auto read = answered ? Where(&sink_usec) : std::nullopt)
+        at = corked_ ? static_cast<std::uint64_t>(*read) : Past(*read, sink_usec);
+    mixer_->PlayAt(std::move(*asked_), at);
+    asked_.reset();
+    head_left_ = head_bytes_;
+    Fill(chunk_bytes_);
+    if (corked_) {
+        Unref(pa_.pa_stream_cork(stream_, 0, nullptr, nullptr));
+        corked_ = false;
+    }
+}
+
+// On the main loop's thread, its lock held.
+void PulseSink::OnAnswer(pa_stream*, int success, void* self)
+{
+    auto& sink = *static_cast<PulseSink*>(self);
+    if (sink.asked_)
+        sink.Start(success != 0);
+    Signal(self);
 }
 
 // The first frame a write can still reach while the stream plays. The sink
@@ -398,51 +423,43 @@ std::uint64_t PulseSink::StartFrame()
 std::uint64_t PulseSink::Past(double read, pa_usec_t sink_usec) const
 {
     const double heard = read - static_cast<double>(sink_usec) * 1e-6 * mixer_->Rate();
-    return static_cast<std::uint64_t>(std::max(read, heard + RequestFrames() + kMarginSeconds * mixer_->Rate()));
+    return static_cast<std::uint64_t>(std::max(read, heard + Lead() * mixer_->Rate()));
 }
 
 void PulseSink::Play(std::shared_ptr<const Pcm> sound, bool loop)
 {
-    {
-        const auto lock = Lock();
-        if (!mixer_ || failed_)
-            return;
-        if (corked_ && !sound) {
-            mixer_->Play(nullptr, false);
-            return;
-        }
-        mixer_->PlayAt(std::move(sound), loop, StartFrame());
-        Fill(chunk_bytes_);
-        if (corked_) {
-            Unref(pa_.pa_stream_cork(stream_, 0, nullptr, nullptr));
-            corked_ = false;
-        }
-    }
-    // The first chunk goes out as the lock is let go; a head start behind it
-    // keeps the server supplied while the main loop's thread may not be run.
+    if (!mixer_)
+        return;
+    Mixer::Cue cue = mixer_->Ready(std::move(sound), loop);
     const auto lock = Lock();
-    for (std::size_t done = chunk_bytes_; done < head_bytes_ && mixer_ && !corked_ && !failed_;
-         done += chunk_bytes_)
-        Fill(chunk_bytes_);
+    if (failed_)
+        return;
+    if (corked_ && !cue) {
+        mixer_->Play(nullptr, false);
+        return;
+    }
+    asked_ = std::move(cue);
+    AwaitOperation(pa_.pa_stream_update_timing_info(stream_, &PulseSink::OnAnswer, this));
+    if (asked_)
+        Start(false);
+    // What the sound replaced is freed here, not on the main loop's thread.
+    mixer_->Collect();
 }
 
 void PulseSink::Close()
 {
-    const auto lock = Lock();
-    if (!mixer_ || failed_ || corked_)
-        return;
-    pa_usec_t sink_usec = 0;
-    const auto read = ReadFrame(&sink_usec);
-    if (!read)
-        return;
-    const std::uint64_t at =
-        mixer_->PlayAt(nullptr, false, Past(*read, sink_usec));
-    Fill(chunk_bytes_);
+    {
+        const auto lock = Lock();
+        if (!mixer_ || failed_ || corked_)
+            return;
+    }
+    Play(nullptr, false);
     // Until the fade has been heard; the server's clock is not asked again.
     // PipeWire's graph holds a period or two past what it reports.
-    const double seconds = (static_cast<double>(at) - *read) / mixer_->Rate() + kFadeSeconds +
-        static_cast<double>(sink_usec) * 1e-6 + RequestFrames() / mixer_->Rate() + kGraphSeconds;
-    Await([] { return false; }, std::min(seconds, kAnswerSeconds));
+    const auto lock = Lock();
+    const double seconds = Lead() + RequestFrames() / mixer_->Rate() + kFadeSeconds + kGraphSeconds;
+    if (!failed_)
+        Await([] { return false; }, std::min(seconds, kAnswerSeconds));
 }
 
 // Lock held: renders up to a chunk from the mixer's next frame on, and more
@@ -451,9 +468,10 @@ void PulseSink::Close()
 void PulseSink::Fill(std::size_t bytes)
 {
     pa_.pa_threaded_mainloop_get_api(loop_)->defer_enable(refill_, 0);
-    const std::size_t frames = std::min(bytes, chunk_bytes_) / kFrameBytes;
+    const std::size_t frames = std::min(std::max(bytes, head_left_), chunk_bytes_) / kFrameBytes;
     if (frames == 0)
         return;
+    head_left_ -= std::min(head_left_, frames * kFrameBytes);
     buffer_.resize(2 * frames);
     const std::uint64_t at = mixer_->Next();
     const bool keep = mixer_->Render(buffer_.data(), frames);
@@ -471,7 +489,7 @@ void PulseSink::Fill(std::size_t bytes)
         corked_ = true;
         return;
     }
-    if (pa_.pa_stream_writable_size(stream_) > 0)
+    if (head_left_ > 0 || pa_.pa_stream_writable_size(stream_) > 0)
         pa_.pa_threaded_mainloop_get_api(loop_)->defer_enable(refill_, 1);
 }
 
