@@ -56,10 +56,8 @@ constexpr double kGraphRequestSeconds = 0.02;
 constexpr double kMarginSeconds = 0.004;
 // What a server's graph may hold beyond the latency it reports.
 constexpr double kGraphSeconds = 0.05;
-// Rendered at a time: on a request one at once, then more on the main
-// loop's next turns up to the head start, whatever the server asks (a
-// write over what it holds does not make it ask for more), and the rest as
-// it asks.
+// Rendered at a time: on a request one at once, then more up to the head
+// start, the rest as the server asks.
 constexpr double kChunkSeconds = 0.02;
 constexpr double kHeadSeconds = 0.3;
 constexpr std::size_t kFrameBytes = 2 * sizeof(float);
@@ -118,7 +116,6 @@ private:
     pa_buffer_attr granted_{};
     std::size_t chunk_bytes_ = 0;
     std::size_t head_bytes_ = 0;
-    std::size_t head_left_ = 0; // of the head start, not yet rendered
     bool graph_ = false; // the server is PipeWire
     std::uint64_t written_ = 0; // the frame after the last written
     // The server's number for a frame less the mixer's: pipewire-pulse may
@@ -399,7 +396,6 @@ void PulseSink::Start(bool answered)
         at = corked_ ? static_cast<std::uint64_t>(*read) : Past(*read, sink_usec);
     mixer_->PlayAt(std::move(*asked_), at);
     asked_.reset();
-    head_left_ = head_bytes_;
     Fill(chunk_bytes_);
     if (corked_) {
         Unref(pa_.pa_stream_cork(stream_, 0, nullptr, nullptr));
@@ -442,8 +438,13 @@ void PulseSink::Play(std::shared_ptr<const Pcm> sound, bool loop)
     AwaitOperation(pa_.pa_stream_update_timing_info(stream_, &PulseSink::OnAnswer, this));
     if (asked_)
         Start(false);
-    // What the sound replaced is freed here, not on the main loop's thread.
+    // What the sound replaced is freed here, not on the main loop's thread,
+    // and a head start behind the first chunk keeps the server supplied
+    // while that thread may not be run (rendered there a chunk a turn, it
+    // cost gaps in the notes on PipeWire).
     mixer_->Collect();
+    for (std::size_t done = chunk_bytes_; done < head_bytes_ && !corked_ && !failed_; done += chunk_bytes_)
+        Fill(chunk_bytes_);
 }
 
 void PulseSink::Close()
@@ -468,10 +469,9 @@ void PulseSink::Close()
 void PulseSink::Fill(std::size_t bytes)
 {
     pa_.pa_threaded_mainloop_get_api(loop_)->defer_enable(refill_, 0);
-    const std::size_t frames = std::min(std::max(bytes, head_left_), chunk_bytes_) / kFrameBytes;
+    const std::size_t frames = std::min(bytes, chunk_bytes_) / kFrameBytes;
     if (frames == 0)
         return;
-    head_left_ -= std::min(head_left_, frames * kFrameBytes);
     buffer_.resize(2 * frames);
     const std::uint64_t at = mixer_->Next();
     const bool keep = mixer_->Render(buffer_.data(), frames);
@@ -489,7 +489,7 @@ void PulseSink::Fill(std::size_t bytes)
         corked_ = true;
         return;
     }
-    if (head_left_ > 0 || pa_.pa_stream_writable_size(stream_) > 0)
+    if (pa_.pa_stream_writable_size(stream_) > 0)
         pa_.pa_threaded_mainloop_get_api(loop_)->defer_enable(refill_, 1);
 }
 
